@@ -1,0 +1,39 @@
+#pragma once
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+namespace ts {
+
+// Clock and the user's locale formats, as one seam so tests can fix both.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual QDateTime now() const = 0;
+    virtual QString shortDate(const QDate& date) const = 0;
+    virtual QString longTime(const QTime& time) const = 0;
+};
+
+class SystemClock : public Clock {
+public:
+    QDateTime now() const override;
+    QString shortDate(const QDate& date) const override;
+    QString longTime(const QTime& time) const override;
+};
+
+// For tests: a fixed moment and fixed format strings (QLocale::C formats by default).
+class FixedClock : public Clock {
+public:
+    explicit FixedClock(QDateTime moment) : m_moment(std::move(moment)) {}
+    QDateTime now() const override { return m_moment; }
+    QString shortDate(const QDate& date) const override;
+    QString longTime(const QTime& time) const override;
+
+private:
+    QDateTime m_moment;
+};
+
+Clock& clock();
+void setClock(Clock* c);
+
+} // namespace ts

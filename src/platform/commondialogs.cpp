@@ -1,0 +1,111 @@
+#include "platform/commondialogs.h"
+
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QFontDialog>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace ts {
+
+namespace {
+
+CommonDialogs* g_dialogs = nullptr;
+
+template <class T>
+T takeFront(std::deque<T>& q, const T& fallback) {
+    if (q.empty()) return fallback;
+    const T v = q.front();
+    q.pop_front();
+    return v;
+}
+
+} // namespace
+
+std::optional<QString> QtCommonDialogs::openFileName(QWidget* parent) {
+    QFileDialog dlg(parent);
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    dlg.setNameFilter(QString::fromLatin1(kHtmlFilter));
+    dlg.setOption(QFileDialog::ReadOnly, false);
+    if (!m_lastOpen.isEmpty()) dlg.selectFile(m_lastOpen);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+    m_lastOpen = dlg.selectedFiles().first();
+    return m_lastOpen;
+}
+
+std::optional<QString> QtCommonDialogs::saveFileName(QWidget* parent) {
+    QFileDialog dlg(parent);
+    dlg.setAcceptMode(QFileDialog::AcceptSave);
+    dlg.setFileMode(QFileDialog::AnyFile);
+    dlg.setNameFilter(QString::fromLatin1(kHtmlFilter));
+    dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dlg.setDefaultSuffix(QString());
+    if (!m_lastSave.isEmpty()) dlg.selectFile(m_lastSave);
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+    m_lastSave = dlg.selectedFiles().first();
+    return m_lastSave;
+}
+
+bool QtCommonDialogs::print(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dlg(&printer, parent);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+bool QtCommonDialogs::printerSetup(QWidget* parent, QPrinter& printer) {
+    QPageSetupDialog dlg(&printer, parent);
+    return dlg.exec() == QDialog::Accepted;
+}
+
+std::optional<QColor> QtCommonDialogs::color(QWidget* parent, const QColor& initial) {
+    QColor c = QColorDialog::getColor(initial, parent);
+    if (!c.isValid()) return std::nullopt;
+    return c;
+}
+
+std::optional<QFont> QtCommonDialogs::font(QWidget* parent, const QFont& initial) {
+    bool ok = false;
+    QFont f = QFontDialog::getFont(&ok, initial, parent);
+    if (!ok) return std::nullopt;
+    return f;
+}
+
+std::optional<QString> ScriptedCommonDialogs::openFileName(QWidget*) {
+    ++openCalls;
+    return takeFront(openAnswers, std::optional<QString>{});
+}
+
+std::optional<QString> ScriptedCommonDialogs::saveFileName(QWidget*) {
+    ++saveCalls;
+    return takeFront(saveAnswers, std::optional<QString>{});
+}
+
+bool ScriptedCommonDialogs::print(QWidget*, QPrinter&) {
+    ++printCalls;
+    return takeFront(printAnswers, false);
+}
+
+bool ScriptedCommonDialogs::printerSetup(QWidget*, QPrinter&) {
+    ++setupCalls;
+    return takeFront(setupAnswers, false);
+}
+
+std::optional<QColor> ScriptedCommonDialogs::color(QWidget*, const QColor&) {
+    ++colorCalls;
+    return takeFront(colorAnswers, std::optional<QColor>{});
+}
+
+std::optional<QFont> ScriptedCommonDialogs::font(QWidget*, const QFont&) {
+    ++fontCalls;
+    return takeFront(fontAnswers, std::optional<QFont>{});
+}
+
+CommonDialogs& commonDialogs() {
+    static QtCommonDialogs real;
+    return g_dialogs ? *g_dialogs : real;
+}
+
+void setCommonDialogs(CommonDialogs* d) { g_dialogs = d; }
+
+} // namespace ts

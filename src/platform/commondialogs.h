@@ -1,0 +1,65 @@
+#pragma once
+#include <QColor>
+#include <QFont>
+#include <QString>
+#include <deque>
+#include <optional>
+
+class QWidget;
+class QPrinter;
+
+namespace ts {
+
+// The common dialogs: file open and save, print, printer set-up, colour and font.
+// One instance serves the whole program, so the file dialogs remember the
+// name chosen last, whatever document it was for.
+class CommonDialogs {
+public:
+    virtual ~CommonDialogs() = default;
+    // "HTML files" for "*.htm;*.html"; the file must exist.
+    virtual std::optional<QString> openFileName(QWidget* parent) = 0;
+    // Same filter, no default extension, no overwrite prompt.
+    virtual std::optional<QString> saveFileName(QWidget* parent) = 0;
+    virtual bool print(QWidget* parent, QPrinter& printer) = 0;
+    virtual bool printerSetup(QWidget* parent, QPrinter& printer) = 0;
+    virtual std::optional<QColor> color(QWidget* parent, const QColor& initial) = 0;
+    virtual std::optional<QFont> font(QWidget* parent, const QFont& initial) = 0;
+};
+
+class QtCommonDialogs : public CommonDialogs {
+public:
+    std::optional<QString> openFileName(QWidget* parent) override;
+    std::optional<QString> saveFileName(QWidget* parent) override;
+    bool print(QWidget* parent, QPrinter& printer) override;
+    bool printerSetup(QWidget* parent, QPrinter& printer) override;
+    std::optional<QColor> color(QWidget* parent, const QColor& initial) override;
+    std::optional<QFont> font(QWidget* parent, const QFont& initial) override;
+
+private:
+    QString m_lastOpen;
+    QString m_lastSave;
+};
+
+// For tests: answers from queues; an empty queue answers "cancelled".
+class ScriptedCommonDialogs : public CommonDialogs {
+public:
+    std::deque<std::optional<QString>> openAnswers, saveAnswers;
+    std::deque<bool> printAnswers, setupAnswers;
+    std::deque<std::optional<QColor>> colorAnswers;
+    std::deque<std::optional<QFont>> fontAnswers;
+    int openCalls = 0, saveCalls = 0, printCalls = 0, setupCalls = 0, colorCalls = 0, fontCalls = 0;
+
+    std::optional<QString> openFileName(QWidget*) override;
+    std::optional<QString> saveFileName(QWidget*) override;
+    bool print(QWidget*, QPrinter&) override;
+    bool printerSetup(QWidget*, QPrinter&) override;
+    std::optional<QColor> color(QWidget*, const QColor&) override;
+    std::optional<QFont> font(QWidget*, const QFont&) override;
+};
+
+CommonDialogs& commonDialogs();
+void setCommonDialogs(CommonDialogs* d);
+
+inline const char* const kHtmlFilter = "HTML files (*.htm *.html)";
+
+} // namespace ts

@@ -1,0 +1,69 @@
+#include "platform/command.h"
+#include "support/testenv.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace ts;
+
+TEST(GeneralErrorHandler, ShowsTheFailureTextAndGoesOn) {
+    test::ScopedPlatform p;
+    EXPECT_FALSE(runCommand(nullptr, [] { throw TError(QStringLiteral("Konnte Daten für 'x' nicht holen")); }));
+    EXPECT_FALSE(runCommand(nullptr, [] { throw std::runtime_error("plain failure"); }));
+    EXPECT_FALSE(runCommand(nullptr, [] { throw 42; }));
+    bool ran = false;
+    EXPECT_TRUE(runCommand(nullptr, [&] { ran = true; }));
+    EXPECT_TRUE(ran);
+    ASSERT_EQ(p.boxes.shown.size(), 3u);
+    for (const auto& s : p.boxes.shown) EXPECT_EQ(s.kind, BoxKind::Error);
+    EXPECT_EQ(p.boxes.shown[0].text, QStringLiteral("Konnte Daten für 'x' nicht holen"));
+    EXPECT_EQ(p.boxes.shown[1].text, QStringLiteral("plain failure"));
+}
+
+TEST(ScriptedMessageBoxes, AnswersFromTheQueueThenTheSafeDefault) {
+    ScriptedMessageBoxes boxes;
+    boxes.answers = {Answer::Yes, Answer::No};
+    EXPECT_EQ(boxes.askYesNoCancel(nullptr, "a"), Answer::Yes);
+    EXPECT_EQ(boxes.askYesNoCancel(nullptr, "b"), Answer::No);
+    EXPECT_EQ(boxes.askYesNoCancel(nullptr, "c"), Answer::Cancel);
+    EXPECT_EQ(boxes.askYesNo(nullptr, "d"), Answer::No);
+    EXPECT_EQ(boxes.texts(), (QStringList{"a", "b", "c", "d"}));
+}
+
+// The real box, closed by pressing one of its buttons from a timer.
+static QMessageBox* findOpenBox() {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) return box;
+    return nullptr;
+}
+
+TEST(QtMessageBoxes, CarryGermanCaptionsAndButtons) {
+    QtMessageBoxes real;
+    QString caption;
+    QStringList labels;
+    QTimer::singleShot(0, [&] {
+        QMessageBox* box = findOpenBox();
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        for (auto* b : box->buttons()) labels << b->text();
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_EQ(real.askYesNoCancel(nullptr, "Save ?"), Answer::No);
+    EXPECT_EQ(caption, QStringLiteral("Bestätigen"));
+    labels.sort();
+    EXPECT_EQ(labels, (QStringList{"&Ja", "&Nein", "Abbrechen"}));
+
+    QTimer::singleShot(0, [&] {
+        QMessageBox* box = findOpenBox();
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        labels = {box->buttons().first()->text()};
+        box->buttons().first()->click();
+    });
+    real.error(nullptr, "broken");
+    EXPECT_EQ(caption, QStringLiteral("Fehler"));
+    EXPECT_EQ(labels, QStringList{"OK"});
+}
