@@ -51,7 +51,11 @@ void TUpDown::setPosition(int v) {
 void TUpDown::setAssociate(QLineEdit* edit) {
     if (m_edit) m_edit->removeEventFilter(this);
     m_edit = edit;
-    if (m_edit) m_edit->installEventFilter(this);
+    if (m_edit) {
+        m_edit->installEventFilter(this);
+        // Stands beside the field as tall as the field.
+        setFixedHeight(m_edit->sizeHint().height());
+    }
     showPosition();
 }
 
