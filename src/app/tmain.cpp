@@ -1,11 +1,13 @@
 #include "app/tmain.h"
 
+#include "app/printing.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "platform/command.h"
 #include "platform/commondialogs.h"
 #include "settings/tprefsrecord.h"
 
+#include <Qsci/qsciprinter.h>
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -16,7 +18,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-TMain::TMain(const QStringList& arguments, QWidget* parent) : QMainWindow(parent), m_arguments(arguments) {
+TMain::TMain(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), m_arguments(arguments), m_printer(std::make_unique<QsciPrinter>()) {
     setObjectName(QStringLiteral("TMain"));
     setWindowTitle(QStringLiteral("Tagsmith"));
 
@@ -95,8 +98,7 @@ void TMain::buildMenu() {
     addEntry(help, "miAbout", QStringLiteral("&About..."), &TMain::miAboutClick);
 
     // Commands whose dialogs are not built yet stay visible but disabled.
-    for (const char* name : {"miSave", "miSaveAS", "miPrinterSetup", "miPrint", "miFind", "miFindNext",
-                             "miReplace", "miHPWiz", "miUserTags", "miPrefs", "miAbout"})
+    for (const char* name : {"miHPWiz", "miUserTags", "miPrefs", "miAbout"})
         findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
 }
 
@@ -125,8 +127,6 @@ void TMain::buildSpeedPanel() {
         button->setAutoRaise(true);
         connect(button, &QToolButton::clicked, this, b.handler);
     }
-    for (const char* name : {"sbSave", "sbPrint"})
-        m_speedPanel->findChild<QToolButton*>(QString::fromLatin1(name))->setEnabled(false);
 }
 
 THTML* TMain::ActiveDocument() const {
@@ -202,16 +202,46 @@ void TMain::sbOpenClick() {
     openDocumentFile(*path);
 }
 
-void TMain::sbSaveClick() {}
-void TMain::miSaveAsClick() {}
-void TMain::miPrinterSetupClick() {}
-void TMain::sbPrintClick() {}
+void TMain::sbSaveClick() {
+    THTML* doc = ActiveDocument();
+    if (!doc) return;
+    ts::runCommand(this, [&] { doc->Save(); });
+}
+
+void TMain::miSaveAsClick() {
+    THTML* doc = ActiveDocument();
+    if (!doc) return;
+    ts::runCommand(this, [&] { doc->SaveAs(); });
+}
+
+void TMain::miPrinterSetupClick() {
+    ts::runCommand(this, [&] { ts::commonDialogs().printerSetup(this, *m_printer); });
+}
+
+void TMain::sbPrintClick() {
+    ts::runCommand(this, [&] {
+        if (!ts::commonDialogs().print(this, *m_printer)) return;
+        THTML* doc = ActiveDocument();
+        if (!doc) return;
+        printDocument(*doc, *m_printer);
+        ts::messages().information(this, QStringLiteral("Document \u00BB") + doc->FileName() +
+                                             QStringLiteral("\u00AB printed."));
+    });
+}
 
 void TMain::sbExitClick() { close(); }
 
-void TMain::miFindClick() {}
-void TMain::miFindNextClick() {}
-void TMain::miReplaceClick() {}
+void TMain::miFindClick() {
+    if (THTML* doc = ActiveDocument()) ts::runCommand(this, [&] { doc->sbSearchClick(); });
+}
+
+void TMain::miFindNextClick() {
+    if (THTML* doc = ActiveDocument()) ts::runCommand(this, [&] { doc->FindNext(); });
+}
+
+void TMain::miReplaceClick() {
+    if (THTML* doc = ActiveDocument()) ts::runCommand(this, [&] { doc->sbReplaceClick(); });
+}
 void TMain::miHPWizClick() {}
 void TMain::miUserTagsClick() {}
 void TMain::miPrefsClick() {}

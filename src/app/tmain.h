@@ -1,11 +1,13 @@
 #pragma once
 #include <QMainWindow>
 #include <QStringList>
+#include <memory>
 
 class QAction;
 class QMdiArea;
 class QMenu;
 class QToolButton;
+class QsciPrinter;
 class THTML;
 
 // The frame: menu, toolbar and the documents as MDI children.
@@ -19,6 +21,8 @@ public:
     THTML* ActiveDocument() const;
     QList<THTML*> Documents() const;
     QMdiArea* MdiArea() const { return m_mdi; }
+    // The printer chosen in Printer setup, used by every Print.
+    QsciPrinter& Printer() const { return *m_printer; }
 
     // Creates an empty document window in the frame; the caller fills and shows it.
     THTML* CreateDocument();
@@ -55,5 +59,6 @@ private:
     QStringList m_arguments;
     QMdiArea* m_mdi = nullptr;
     QWidget* m_speedPanel = nullptr;
+    std::unique_ptr<QsciPrinter> m_printer;
     bool m_shown = false;
 };

@@ -1,15 +1,19 @@
 #include "editor/thtml.h"
 
+#include "editor/search.h"
 #include "editor/template.h"
+#include "editor/tfinddialog.h"
 #include "editor/tsrichedit.h"
 #include "platform/clock.h"
 #include "platform/command.h"
+#include "platform/commondialogs.h"
 #include "settings/tprefsrecord.h"
 
 #include <QCloseEvent>
 #include <QMdiSubWindow>
 #include <QStatusBar>
 #include <QVBoxLayout>
+#include <algorithm>
 
 THTML::THTML(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("THTML"));
@@ -43,6 +47,15 @@ THTML::THTML(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_statusBar);
 
     connect(m_richEdit, &TSRichEdit::StatusChanged, this, &THTML::PosChange);
+
+    m_findDialog = new TFindDialog(this);
+    m_replaceDialog = new TReplaceDialog(this);
+    connect(m_findDialog, &TFindDialog::FindNext, this,
+            [this] { ts::runCommand(this, [this] { Find(m_findDialog->Request()); }); });
+    connect(m_replaceDialog, &TReplaceDialog::FindNext, this,
+            [this] { ts::runCommand(this, [this] { Find(m_replaceDialog->Request()); }); });
+    connect(m_replaceDialog, &TReplaceDialog::Replace, this,
+            [this](bool all) { ts::runCommand(this, [this, all] { Replace(all); }); });
     FormCreate();
 }
 
@@ -136,7 +149,68 @@ void THTML::FormCreate() {
     // The user-tag buttons are refreshed here once user tags exist.
 }
 
-bool THTML::FormCloseQuery() { return true; }
+bool THTML::FormCloseQuery() {
+    if (!m_richEdit->Modified()) return true;
+    switch (ts::messages().askYesNoCancel(this, Caption() + QStringLiteral(" is not yet saved! Save ?"))) {
+    case ts::Answer::Yes:
+        // A cancelled Save-as keeps the window open: closing would lose the
+        // text the user just asked to keep.
+        return Save();
+    case ts::Answer::No: return true;
+    default: return false;
+    }
+}
+
+namespace {
+
+// Only A to Z are lowered, as the caption after Save as has always shown.
+QString lowerAsciiLetters(QString s) {
+    for (QChar& c : s)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
+    return s;
+}
+
+QString bareFileName(const QString& path) {
+    const qsizetype cut = std::max({path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':')),
+                                    path.lastIndexOf(QLatin1Char('/'))});
+    return path.mid(cut + 1);
+}
+
+} // namespace
+
+bool THTML::Save() {
+    bool saved = true;
+    if (m_fileName == untitledName()) saved = SaveAs();
+    else saved = WriteFile();
+    PosChange();
+    return saved;
+}
+
+bool THTML::SaveAs() {
+    const std::optional<QString> name = ts::commonDialogs().saveFileName(this);
+    if (!name) return false;
+    m_fileName = *name;
+    SetCaption(lowerAsciiLetters(bareFileName(*name)));
+    return WriteFile();
+}
+
+bool THTML::WriteFile() {
+    ts::EncodedDocument encoded = ts::encodeDocument(m_richEdit->DocumentBytes(), m_format);
+    if (!encoded.unmappable.isEmpty()) {
+        // Dropping or replacing the characters would change the text behind
+        // the user's back; UTF-8 keeps every one of them.
+        const QString text =
+            QStringLiteral("The document \u00BB%1\u00AB holds characters that Windows-1252 cannot store. "
+                           "Save it as UTF-8?")
+                .arg(m_fileName);
+        if (ts::messages().askYesNo(this, text) != ts::Answer::Yes) return false;
+        m_format = ts::DocumentFormat{ts::TextEncoding::Utf8, false};
+        encoded = ts::encodeDocument(m_richEdit->DocumentBytes(), m_format);
+    }
+    ts::saveDocumentFile(m_fileName, encoded);
+    m_richEdit->ClearModified();
+    return true;
+}
 
 void THTML::CloseApproved() {
     m_closeApproved = true;
@@ -158,4 +232,64 @@ void THTML::closeEvent(QCloseEvent* e) {
 void THTML::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     FormCreate();
+}
+
+void THTML::sbSearchClick() { m_findDialog->Open(); }
+
+void THTML::sbReplaceClick() { m_replaceDialog->Open(); }
+
+void THTML::FindNext() { Find(m_findDialog->Request()); }
+
+bool THTML::SearchText(const TFindRequest& request) {
+    const ts::search::Range selection{static_cast<size_t>(m_richEdit->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART)),
+                                      static_cast<size_t>(m_richEdit->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEND))};
+    const std::optional<ts::search::Range> match =
+        ts::search::find(m_richEdit->DocumentBytes(), selection, request.text,
+                         {request.down, request.matchCase, request.wholeWord});
+    if (!match) return false;
+    m_richEdit->SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(match->start),
+                              static_cast<long>(match->end));
+    return true;
+}
+
+void THTML::Find(const TFindRequest& request) {
+    if (!SearchText(request))
+        ts::messages().information(this, QStringLiteral("Cannot find \"") + request.text + QStringLiteral("\"."));
+}
+
+void THTML::Replace(bool all) {
+    const TFindRequest request = m_replaceDialog->Request();
+    const QByteArray replacement = m_richEdit->ToDocumentBytes(m_replaceDialog->ReplaceText());
+    auto sci = [this](unsigned int msg, unsigned long w = 0, long l = 0) {
+        return m_richEdit->SendScintilla(msg, w, l);
+    };
+    TProgramChange change(*m_richEdit);
+
+    const auto selStart = static_cast<size_t>(sci(QsciScintillaBase::SCI_GETSELECTIONSTART));
+    const auto selEnd = static_cast<size_t>(sci(QsciScintillaBase::SCI_GETSELECTIONEND));
+    const std::string_view selected = m_richEdit->DocumentBytes().substr(selStart, selEnd - selStart);
+    if (ts::search::selectionMatches(selected, request.text)) {
+        sci(QsciScintillaBase::SCI_SETTARGETRANGE, selStart, static_cast<long>(selEnd));
+        sci(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(replacement.size()),
+            reinterpret_cast<long>(replacement.constData()));
+        sci(QsciScintillaBase::SCI_GOTOPOS, selStart + replacement.size());
+    }
+
+    if (!all) {
+        if (!SearchText(request))
+            ts::messages().information(this, QStringLiteral("Cannot find \"") + request.text + QStringLiteral("\"."));
+        return;
+    }
+    // Every further match to the end of the text, computed in one pass and
+    // written as one edit; matches before the caret stay, nothing wraps around.
+    const ts::search::Range selection{static_cast<size_t>(sci(QsciScintillaBase::SCI_GETSELECTIONSTART)),
+                                      static_cast<size_t>(sci(QsciScintillaBase::SCI_GETSELECTIONEND))};
+    const ts::search::ReplaceAllPlan plan =
+        ts::search::planReplaceAll(m_richEdit->DocumentBytes(), selection, request.text,
+                                   QString::fromUtf8(replacement), {true, request.matchCase, request.wholeWord});
+    if (plan.count == 0) return;
+    sci(QsciScintillaBase::SCI_SETTARGETRANGE, plan.replaced.start, static_cast<long>(plan.replaced.end));
+    sci(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(plan.replacement.size()),
+        reinterpret_cast<long>(plan.replacement.data()));
+    sci(QsciScintillaBase::SCI_SETSEL, plan.finalSelection.start, static_cast<long>(plan.finalSelection.end));
 }

@@ -7,7 +7,10 @@
 #include <array>
 
 class QStatusBar;
+class TFindDialog;
+class TReplaceDialog;
 class TSRichEdit;
+struct TFindRequest;
 
 // The untitled marker: the file name of a document that was never saved.
 inline const QString& untitledName() {
@@ -33,8 +36,31 @@ public:
     void PosChange();
     // Refreshes what depends on the user tags; runs at creation and on every resize.
     void FormCreate();
-    // Whether the window may close; asked before every close.
+    // Whether the window may close; asked before every close. A modified
+    // document asks whether it should be saved first.
     bool FormCloseQuery();
+
+    // Save: an untitled document goes to SaveAs. Both return false when the
+    // user cancelled; a failed write throws and leaves text and flag alone.
+    bool Save();
+    bool SaveAs();
+    // Writes the text to FileName and clears the modified flag; false when
+    // the user declined to change the file's encoding.
+    bool WriteFile();
+
+    // Find and replace, each window with dialogs of its own.
+    void sbSearchClick();
+    void sbReplaceClick();
+    // Searches with the find dialog's text and options, whether it is open or not.
+    void FindNext();
+    // Searches; shows "Cannot find" when nothing is found.
+    void Find(const TFindRequest& request);
+    // The replace dialog's Replace (all false) and Replace All (all true).
+    void Replace(bool all);
+    // The search itself: selects the match and tells whether there was one.
+    bool SearchText(const TFindRequest& request);
+    TFindDialog* FindDialog1() const { return m_findDialog; }
+    TReplaceDialog* ReplaceDialog1() const { return m_replaceDialog; }
 
     TSRichEdit* RichEdit() const { return m_richEdit; }
     QStatusBar* StatusBar1() const { return m_statusBar; }
@@ -70,5 +96,7 @@ private:
     QWidget* m_panel1 = nullptr;
     QStatusBar* m_statusBar = nullptr;
     std::array<QLabel*, 4> m_panels{};
+    TFindDialog* m_findDialog = nullptr;
+    TReplaceDialog* m_replaceDialog = nullptr;
     bool m_closeApproved = false;
 };
