@@ -1,0 +1,263 @@
+#include "app/tmain.h"
+
+#include "app/printing.h"
+#include "editor/thtml.h"
+#include "editor/tsrichedit.h"
+#include "platform/command.h"
+#include "platform/commondialogs.h"
+#include "settings/tprefsrecord.h"
+
+#include <Qsci/qsciprinter.h>
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScreen>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+TMain::TMain(const QStringList& arguments, QWidget* parent)
+    : QMainWindow(parent), m_arguments(arguments), m_printer(std::make_unique<QsciPrinter>()) {
+    setObjectName(QStringLiteral("TMain"));
+    setWindowTitle(QStringLiteral("Tagsmith"));
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    buildSpeedPanel();
+    m_speedPanel->setParent(central);
+    layout->addWidget(m_speedPanel);
+    m_mdi = new QMdiArea(central);
+    m_mdi->setObjectName(QStringLiteral("MdiArea"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    layout->addWidget(m_mdi, 1);
+    setCentralWidget(central);
+    buildMenu();
+
+    resize(800, 600);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(400, 300));
+    }
+}
+
+TMain::~TMain() = default;
+
+QAction* TMain::addEntry(QMenu* menu, const char* name, const QString& caption, void (TMain::*handler)(),
+                         const QKeySequence& shortcut) {
+    auto* action = new QAction(caption, this);
+    action->setObjectName(QString::fromLatin1(name));
+    if (!shortcut.isEmpty()) action->setShortcut(shortcut);
+    menu->addAction(action);
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+}
+
+void TMain::buildMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto menu = [&](const char* name, const QString& caption) {
+        QMenu* m = bar->addMenu(caption);
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+    auto separator = [&](QMenu* m, const char* name) { m->addSeparator()->setObjectName(QString::fromLatin1(name)); };
+
+    QMenu* file = menu("miFile", QStringLiteral("&File"));
+    addEntry(file, "miNew", QStringLiteral("&New"), &TMain::sbNewClick, QKeySequence(Qt::CTRL | Qt::Key_N));
+    addEntry(file, "miOpen", QStringLiteral("&Open..."), &TMain::sbOpenClick, QKeySequence(Qt::CTRL | Qt::Key_O));
+    separator(file, "N1");
+    addEntry(file, "miSave", QStringLiteral("&Save"), &TMain::sbSaveClick, QKeySequence(Qt::CTRL | Qt::Key_S));
+    addEntry(file, "miSaveAS", QStringLiteral("Save &as..."), &TMain::miSaveAsClick);
+    separator(file, "N2");
+    addEntry(file, "miPrinterSetup", QStringLiteral("P&rinter setup..."), &TMain::miPrinterSetupClick);
+    addEntry(file, "miPrint", QStringLiteral("&Print..."), &TMain::sbPrintClick, QKeySequence(Qt::CTRL | Qt::Key_P));
+    separator(file, "N3");
+    addEntry(file, "miExit", QStringLiteral("E&xit"), &TMain::sbExitClick);
+
+    QMenu* edit = menu("miEdit", QStringLiteral("&Edit"));
+    addEntry(edit, "miFind", QStringLiteral("F&ind..."), &TMain::miFindClick);
+    addEntry(edit, "miFindNext", QStringLiteral("Find &next"), &TMain::miFindNextClick, QKeySequence(Qt::Key_F3));
+    separator(edit, "N4");
+    addEntry(edit, "miReplace", QStringLiteral("&Replace..."), &TMain::miReplaceClick);
+
+    QMenu* tools = menu("miTools", QStringLiteral("&Tools"));
+    addEntry(tools, "miHPWiz", QStringLiteral("&Homepage Wizard"), &TMain::miHPWizClick);
+    separator(tools, "N6");
+    addEntry(tools, "miUserTags", QStringLiteral("User-&Tags"), &TMain::miUserTagsClick);
+
+    QMenu* options = menu("Options1", QStringLiteral("&Options"));
+    addEntry(options, "miPrefs", QStringLiteral("&Preferences..."), &TMain::miPrefsClick);
+
+    QMenu* help = menu("miHelp", QStringLiteral("&Help"));
+    addEntry(help, "miAbout", QStringLiteral("&About..."), &TMain::miAboutClick);
+
+    // Commands whose dialogs are not built yet stay visible but disabled.
+    for (const char* name : {"miHPWiz", "miUserTags", "miPrefs", "miAbout"})
+        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
+}
+
+void TMain::buildSpeedPanel() {
+    m_speedPanel = new QWidget(this);
+    m_speedPanel->setObjectName(QStringLiteral("SpeedPanel"));
+    m_speedPanel->setFixedHeight(25);
+    struct Button {
+        const char* name;
+        int left;
+        const char* hint;
+        void (TMain::*handler)();
+    };
+    const Button buttons[] = {
+        {"sbNew", 0, "Create a new HTML file", &TMain::sbNewClick},
+        {"sbOpen", 24, "Open a HTML file", &TMain::sbOpenClick},
+        {"sbSave", 48, "Save the active document", &TMain::sbSaveClick},
+        {"sbPrint", 80, "Print the active document", &TMain::sbPrintClick},
+        {"sbExit", 112, "Leave Tagsmith", &TMain::sbExitClick},
+    };
+    for (const Button& b : buttons) {
+        auto* button = new QToolButton(m_speedPanel);
+        button->setObjectName(QString::fromLatin1(b.name));
+        button->setGeometry(b.left, 0, 25, 25);
+        button->setToolTip(QString::fromLatin1(b.hint));
+        button->setAutoRaise(true);
+        connect(button, &QToolButton::clicked, this, b.handler);
+    }
+}
+
+THTML* TMain::ActiveDocument() const {
+    QMdiSubWindow* sub = m_mdi->activeSubWindow();
+    if (!sub) sub = m_mdi->currentSubWindow();
+    return sub ? qobject_cast<THTML*>(sub->widget()) : nullptr;
+}
+
+QList<THTML*> TMain::Documents() const {
+    QList<THTML*> docs;
+    // Front to back, as the user sees them.
+    const QList<QMdiSubWindow*> subs = m_mdi->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = subs.rbegin(); it != subs.rend(); ++it)
+        if (auto* doc = qobject_cast<THTML*>((*it)->widget())) docs << doc;
+    return docs;
+}
+
+THTML* TMain::CreateDocument() {
+    auto* doc = new THTML;
+    QMdiSubWindow* sub = m_mdi->addSubWindow(doc);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->resize(646, 480);
+    return doc;
+}
+
+void TMain::ShowDocument(THTML* doc) {
+    QWidget* frame = doc->FrameWindow();
+    if (frame->isHidden()) {
+        if (frame->windowState() & Qt::WindowMaximized) frame->showMaximized();
+        else frame->show();
+    }
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(frame)) m_mdi->setActiveSubWindow(sub);
+    doc->RichEdit()->setFocus();
+}
+
+void TMain::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (m_shown) return;
+    m_shown = true;
+    FormShow();
+}
+
+void TMain::FormShow() {
+    ts::runCommand(this, [&] {
+        const TPrefsRecord prefs = TPrefsRecord::load();
+        if (prefs.AppMaxi) setWindowState(windowState() | Qt::WindowMaximized);
+        if (prefs.NewDoc) sbNewClick();
+    });
+    // Only the first argument counts, and only when it names an HTML file.
+    if (!m_arguments.isEmpty()) {
+        const QString& first = m_arguments.first();
+        if (!first.isEmpty() && first.contains(QLatin1String(".htm"))) openDocumentFile(first);
+    }
+}
+
+void TMain::openDocumentFile(const QString& path) {
+    THTML* doc = CreateDocument();
+    doc->SetFileName(path);
+    ts::runCommand(this, [&] { doc->LoadDocument(); });
+    ShowDocument(doc);
+}
+
+void TMain::sbNewClick() {
+    THTML* doc = CreateDocument();
+    doc->SetFileName(untitledName());
+    ts::runCommand(this, [&] { doc->InitNewDocument(false); });
+    ShowDocument(doc);
+}
+
+void TMain::sbOpenClick() {
+    std::optional<QString> path;
+    if (!ts::runCommand(this, [&] { path = ts::commonDialogs().openFileName(this); }) || !path) return;
+    openDocumentFile(*path);
+}
+
+void TMain::sbSaveClick() {
+    THTML* doc = ActiveDocument();
+    if (!doc) return;
+    ts::runCommand(this, [&] { doc->Save(); });
+}
+
+void TMain::miSaveAsClick() {
+    THTML* doc = ActiveDocument();
+    if (!doc) return;
+    ts::runCommand(this, [&] { doc->SaveAs(); });
+}
+
+void TMain::miPrinterSetupClick() {
+    ts::runCommand(this, [&] { ts::commonDialogs().printerSetup(this, *m_printer); });
+}
+
+void TMain::sbPrintClick() {
+    ts::runCommand(this, [&] {
+        if (!ts::commonDialogs().print(this, *m_printer)) return;
+        THTML* doc = ActiveDocument();
+        if (!doc) return;
+        printDocument(*doc, *m_printer);
+        ts::messages().information(this, QStringLiteral("Document \u00BB") + doc->FileName() +
+                                             QStringLiteral("\u00AB printed."));
+    });
+}
+
+void TMain::sbExitClick() { close(); }
+
+void TMain::miFindClick() {
+    if (THTML* doc = ActiveDocument()) ts::runCommand(this, [&] { doc->sbSearchClick(); });
+}
+
+void TMain::miFindNextClick() {
+    if (THTML* doc = ActiveDocument()) ts::runCommand(this, [&] { doc->FindNext(); });
+}
+
+void TMain::miReplaceClick() {
+    if (THTML* doc = ActiveDocument()) ts::runCommand(this, [&] { doc->sbReplaceClick(); });
+}
+void TMain::miHPWizClick() {}
+void TMain::miUserTagsClick() {}
+void TMain::miPrefsClick() {}
+void TMain::miAboutClick() {}
+
+void TMain::closeEvent(QCloseEvent* e) {
+    // Every document is asked first; one refusal keeps everything open.
+    const QList<THTML*> docs = Documents();
+    for (THTML* doc : docs) {
+        bool mayClose = false;
+        ts::runCommand(this, [&] { mayClose = doc->FormCloseQuery(); });
+        if (!mayClose) {
+            e->ignore();
+            return;
+        }
+    }
+    for (THTML* doc : docs) doc->CloseApproved();
+    e->accept();
+}

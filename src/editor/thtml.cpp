@@ -1,0 +1,295 @@
+#include "editor/thtml.h"
+
+#include "editor/search.h"
+#include "editor/template.h"
+#include "editor/tfinddialog.h"
+#include "editor/tsrichedit.h"
+#include "platform/clock.h"
+#include "platform/command.h"
+#include "platform/commondialogs.h"
+#include "settings/tprefsrecord.h"
+
+#include <QCloseEvent>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <algorithm>
+
+THTML::THTML(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("THTML"));
+    resize(646, 480);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    m_panel1 = new QWidget(this);
+    m_panel1->setObjectName(QStringLiteral("Panel1"));
+    m_panel1->setFixedHeight(73);
+    layout->addWidget(m_panel1);
+
+    m_richEdit = new TSRichEdit(this);
+    layout->addWidget(m_richEdit, 1);
+
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setFixedHeight(19);
+    m_statusBar->setSizeGripEnabled(false);
+    const int widths[4] = {80, 80, 80, 50};
+    for (int k = 0; k < 4; ++k) {
+        auto* label = new QLabel(m_statusBar);
+        label->setObjectName(QStringLiteral("StatusPanel%1").arg(k + 1));
+        label->setFixedWidth(widths[k]);
+        label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        m_statusBar->addWidget(label);
+        m_panels[k] = label;
+    }
+    layout->addWidget(m_statusBar);
+
+    connect(m_richEdit, &TSRichEdit::StatusChanged, this, &THTML::PosChange);
+
+    m_findDialog = new TFindDialog(this);
+    m_replaceDialog = new TReplaceDialog(this);
+    connect(m_findDialog, &TFindDialog::FindNext, this,
+            [this] { ts::runCommand(this, [this] { Find(m_findDialog->Request()); }); });
+    connect(m_replaceDialog, &TReplaceDialog::FindNext, this,
+            [this] { ts::runCommand(this, [this] { Find(m_replaceDialog->Request()); }); });
+    connect(m_replaceDialog, &TReplaceDialog::Replace, this,
+            [this](bool all) { ts::runCommand(this, [this, all] { Replace(all); }); });
+    FormCreate();
+}
+
+THTML::~THTML() = default;
+
+void THTML::SetFileName(const QString& name) { m_fileName = name; }
+
+QWidget* THTML::FrameWindow() const {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub;
+    return const_cast<THTML*>(this);
+}
+
+void THTML::SetCaption(const QString& caption) {
+    setWindowTitle(caption);
+    if (FrameWindow() != this) FrameWindow()->setWindowTitle(caption);
+}
+
+QString THTML::Caption() const { return windowTitle(); }
+
+void THTML::maximiseInFrame() { FrameWindow()->showMaximized(); }
+
+void THTML::applySettingsAppearance(const TPrefsRecord& prefs) {
+    m_richEdit->ApplyAppearance(prefs.StdFont, prefs.StdFontSize, prefs.TextCol, prefs.BGCol);
+}
+
+void THTML::LoadDocument() {
+    const TPrefsRecord prefs = TPrefsRecord::load();
+    if (prefs.DocMaxi) maximiseInFrame();
+
+    // A file that cannot be read leaves the window open and empty; the
+    // failure reaches the general error handler with the file's name.
+    ts::LoadedDocument doc = ts::loadDocumentFile(m_fileName);
+    m_format = doc.format;
+    m_richEdit->SetLineBreak(doc.lineBreak == ts::LineBreak::Lf   ? TSRichEdit::Eol::Lf
+                             : doc.lineBreak == ts::LineBreak::Cr ? TSRichEdit::Eol::Cr
+                                                                  : TSRichEdit::Eol::CrLf);
+    m_richEdit->SetDocumentBytes(doc.utf8);
+    doc.utf8.clear();
+
+    applySettingsAppearance(prefs);
+    if (prefs.ShowComp) emit ComponentsRequested();
+    SetCaption(m_fileName);
+
+    m_richEdit->setFocus();
+    m_richEdit->ClearModified();
+    PosChange();
+}
+
+void THTML::InitNewDocument(bool noTemplate) {
+    SetCaption(untitledName());
+    const TPrefsRecord prefs = TPrefsRecord::load();
+    if (prefs.DocMaxi) maximiseInFrame();
+
+    m_format = ts::DocumentFormat{};
+    m_richEdit->SetLineBreak(TSRichEdit::Eol::CrLf);
+    if (prefs.MinDoc && !noTemplate) {
+        const QDateTime now = ts::clock().now();
+        const QStringList lines = newDocumentTemplate(ts::clock().shortDate(now.date()),
+                                                      ts::clock().longTime(now.time()), prefs.Author,
+                                                      prefs.EMail);
+        for (const QString& line : lines) m_richEdit->InsertLine(m_richEdit->LineCount(), line);
+        // The template is the starting point, not an edit to undo.
+        m_richEdit->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
+        m_richEdit->ClearModified();
+    }
+
+    applySettingsAppearance(prefs);
+    if (prefs.ShowComp) emit ComponentsRequested();
+
+    m_richEdit->setFocus();
+    m_richEdit->ClearModified();
+    PosChange();
+}
+
+int THTML::LineCount() const { return m_richEdit->LineCount(); }
+
+void THTML::PosChange() {
+    m_panels[0]->setText(QString::number(m_richEdit->CaretCol()) + QLatin1Char(':') +
+                         QString::number(m_richEdit->CaretRow()));
+    m_panels[1]->setText(m_richEdit->Modified() ? QStringLiteral("modified...") : QString());
+    m_panels[2]->clear();
+    m_panels[3]->clear();
+}
+
+QString THTML::PanelText(int index) const {
+    if (index < 0 || index >= 4) return QString();
+    return m_panels[index]->text();
+}
+
+void THTML::FormCreate() {
+    // The user-tag buttons are refreshed here once user tags exist.
+}
+
+bool THTML::FormCloseQuery() {
+    if (!m_richEdit->Modified()) return true;
+    switch (ts::messages().askYesNoCancel(this, Caption() + QStringLiteral(" is not yet saved! Save ?"))) {
+    case ts::Answer::Yes:
+        // A cancelled Save-as keeps the window open: closing would lose the
+        // text the user just asked to keep.
+        return Save();
+    case ts::Answer::No: return true;
+    default: return false;
+    }
+}
+
+namespace {
+
+// Only A to Z are lowered, as the caption after Save as has always shown.
+QString lowerAsciiLetters(QString s) {
+    for (QChar& c : s)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
+    return s;
+}
+
+QString bareFileName(const QString& path) {
+    const qsizetype cut = std::max({path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':')),
+                                    path.lastIndexOf(QLatin1Char('/'))});
+    return path.mid(cut + 1);
+}
+
+} // namespace
+
+bool THTML::Save() {
+    bool saved = true;
+    if (m_fileName == untitledName()) saved = SaveAs();
+    else saved = WriteFile();
+    PosChange();
+    return saved;
+}
+
+bool THTML::SaveAs() {
+    const std::optional<QString> name = ts::commonDialogs().saveFileName(this);
+    if (!name) return false;
+    m_fileName = *name;
+    SetCaption(lowerAsciiLetters(bareFileName(*name)));
+    return WriteFile();
+}
+
+bool THTML::WriteFile() {
+    ts::EncodedDocument encoded = ts::encodeDocument(m_richEdit->DocumentBytes(), m_format);
+    if (!encoded.unmappable.isEmpty()) {
+        // Dropping or replacing the characters would change the text behind
+        // the user's back; UTF-8 keeps every one of them.
+        const QString text =
+            QStringLiteral("The document \u00BB%1\u00AB holds characters that Windows-1252 cannot store. "
+                           "Save it as UTF-8?")
+                .arg(m_fileName);
+        if (ts::messages().askYesNo(this, text) != ts::Answer::Yes) return false;
+        m_format = ts::DocumentFormat{ts::TextEncoding::Utf8, false};
+        encoded = ts::encodeDocument(m_richEdit->DocumentBytes(), m_format);
+    }
+    ts::saveDocumentFile(m_fileName, encoded);
+    m_richEdit->ClearModified();
+    return true;
+}
+
+void THTML::CloseApproved() {
+    m_closeApproved = true;
+    FrameWindow()->close();
+}
+
+void THTML::closeEvent(QCloseEvent* e) {
+    if (!m_closeApproved) {
+        bool mayClose = true;
+        ts::runCommand(this, [&] { mayClose = FormCloseQuery(); });
+        if (!mayClose) {
+            e->ignore();
+            return;
+        }
+    }
+    e->accept();
+}
+
+void THTML::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    FormCreate();
+}
+
+void THTML::sbSearchClick() { m_findDialog->Open(); }
+
+void THTML::sbReplaceClick() { m_replaceDialog->Open(); }
+
+void THTML::FindNext() { Find(m_findDialog->Request()); }
+
+bool THTML::SearchText(const TFindRequest& request) {
+    const ts::search::Range selection{static_cast<size_t>(m_richEdit->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART)),
+                                      static_cast<size_t>(m_richEdit->SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEND))};
+    const std::optional<ts::search::Range> match =
+        ts::search::find(m_richEdit->DocumentBytes(), selection, request.text,
+                         {request.down, request.matchCase, request.wholeWord});
+    if (!match) return false;
+    m_richEdit->SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(match->start),
+                              static_cast<long>(match->end));
+    return true;
+}
+
+void THTML::Find(const TFindRequest& request) {
+    if (!SearchText(request))
+        ts::messages().information(this, QStringLiteral("Cannot find \"") + request.text + QStringLiteral("\"."));
+}
+
+void THTML::Replace(bool all) {
+    const TFindRequest request = m_replaceDialog->Request();
+    const QByteArray replacement = m_richEdit->ToDocumentBytes(m_replaceDialog->ReplaceText());
+    auto sci = [this](unsigned int msg, unsigned long w = 0, long l = 0) {
+        return m_richEdit->SendScintilla(msg, w, l);
+    };
+    TProgramChange change(*m_richEdit);
+
+    const auto selStart = static_cast<size_t>(sci(QsciScintillaBase::SCI_GETSELECTIONSTART));
+    const auto selEnd = static_cast<size_t>(sci(QsciScintillaBase::SCI_GETSELECTIONEND));
+    const std::string_view selected = m_richEdit->DocumentBytes().substr(selStart, selEnd - selStart);
+    if (ts::search::selectionMatches(selected, request.text)) {
+        sci(QsciScintillaBase::SCI_SETTARGETRANGE, selStart, static_cast<long>(selEnd));
+        sci(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(replacement.size()),
+            reinterpret_cast<long>(replacement.constData()));
+        sci(QsciScintillaBase::SCI_GOTOPOS, selStart + replacement.size());
+    }
+
+    if (!all) {
+        if (!SearchText(request))
+            ts::messages().information(this, QStringLiteral("Cannot find \"") + request.text + QStringLiteral("\"."));
+        return;
+    }
+    // Every further match to the end of the text, computed in one pass and
+    // written as one edit; matches before the caret stay, nothing wraps around.
+    const ts::search::Range selection{static_cast<size_t>(sci(QsciScintillaBase::SCI_GETSELECTIONSTART)),
+                                      static_cast<size_t>(sci(QsciScintillaBase::SCI_GETSELECTIONEND))};
+    const ts::search::ReplaceAllPlan plan =
+        ts::search::planReplaceAll(m_richEdit->DocumentBytes(), selection, request.text,
+                                   QString::fromUtf8(replacement), {true, request.matchCase, request.wholeWord});
+    if (plan.count == 0) return;
+    sci(QsciScintillaBase::SCI_SETTARGETRANGE, plan.replaced.start, static_cast<long>(plan.replaced.end));
+    sci(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(plan.replacement.size()),
+        reinterpret_cast<long>(plan.replacement.data()));
+    sci(QsciScintillaBase::SCI_SETSEL, plan.finalSelection.start, static_cast<long>(plan.finalSelection.end));
+}

@@ -1,0 +1,102 @@
+#pragma once
+#include "editor/docfile.h"
+
+#include <QLabel>
+#include <QString>
+#include <QWidget>
+#include <array>
+
+class QStatusBar;
+class TFindDialog;
+class TReplaceDialog;
+class TSRichEdit;
+struct TFindRequest;
+
+// The untitled marker: the file name of a document that was never saved.
+inline const QString& untitledName() {
+    static const QString name = QStringLiteral("\u00BBnoname\u00AB");
+    return name;
+}
+
+// One open document: the editor, its palette and its status bar.
+class THTML : public QWidget {
+    Q_OBJECT
+public:
+    explicit THTML(QWidget* parent = nullptr);
+    ~THTML() override;
+
+    const QString& FileName() const { return m_fileName; }
+    void SetFileName(const QString& name);
+
+    // Open routine: settings applied, the file named by FileName loaded.
+    void LoadDocument();
+    // New-document routine; the template goes in when MinDoc is set and noTemplate is false.
+    void InitNewDocument(bool noTemplate);
+    // Refreshes the status bar: column:row and the modified mark.
+    void PosChange();
+    // Refreshes what depends on the user tags; runs at creation and on every resize.
+    void FormCreate();
+    // Whether the window may close; asked before every close. A modified
+    // document asks whether it should be saved first.
+    bool FormCloseQuery();
+
+    // Save: an untitled document goes to SaveAs. Both return false when the
+    // user cancelled; a failed write throws and leaves text and flag alone.
+    bool Save();
+    bool SaveAs();
+    // Writes the text to FileName and clears the modified flag; false when
+    // the user declined to change the file's encoding.
+    bool WriteFile();
+
+    // Find and replace, each window with dialogs of its own.
+    void sbSearchClick();
+    void sbReplaceClick();
+    // Searches with the find dialog's text and options, whether it is open or not.
+    void FindNext();
+    // Searches; shows "Cannot find" when nothing is found.
+    void Find(const TFindRequest& request);
+    // The replace dialog's Replace (all false) and Replace All (all true).
+    void Replace(bool all);
+    // The search itself: selects the match and tells whether there was one.
+    bool SearchText(const TFindRequest& request);
+    TFindDialog* FindDialog1() const { return m_findDialog; }
+    TReplaceDialog* ReplaceDialog1() const { return m_replaceDialog; }
+
+    TSRichEdit* RichEdit() const { return m_richEdit; }
+    QStatusBar* StatusBar1() const { return m_statusBar; }
+    QString PanelText(int index) const;
+    int LineCount() const;
+
+    const ts::DocumentFormat& Format() const { return m_format; }
+    void SetFormat(const ts::DocumentFormat& f) { m_format = f; }
+
+    // The window that shows this document in the frame (the MDI sub-window), or this.
+    QWidget* FrameWindow() const;
+    void SetCaption(const QString& caption);
+    QString Caption() const;
+
+    // Closes without asking again: the frame has already asked every document.
+    void CloseApproved();
+
+signals:
+    // The settings ask for a Components window with this document.
+    void ComponentsRequested();
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+
+private:
+    void applySettingsAppearance(const struct TPrefsRecord& prefs);
+    void maximiseInFrame();
+
+    QString m_fileName;
+    ts::DocumentFormat m_format;
+    TSRichEdit* m_richEdit = nullptr;
+    QWidget* m_panel1 = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    std::array<QLabel*, 4> m_panels{};
+    TFindDialog* m_findDialog = nullptr;
+    TReplaceDialog* m_replaceDialog = nullptr;
+    bool m_closeApproved = false;
+};

@@ -1,0 +1,291 @@
+#include "editor/tsrichedit.h"
+
+#include "editor/accessibility.h"
+
+#include <Qsci/qscilexerhtml.h>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFontDatabase>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTimer>
+#include <algorithm>
+
+TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibility(), parent)) {
+    setObjectName(QStringLiteral("RichEdit"));
+    setUtf8(true);
+    setWrapMode(QsciScintilla::WrapNone);
+    setMarginWidth(0, 0);
+    setMarginWidth(1, 0);
+    setFolding(QsciScintilla::NoFoldStyle);
+    setAutoIndent(false);
+    setIndentationsUseTabs(false);
+    setBraceMatching(QsciScintilla::NoBraceMatch);
+    setAutoCompletionSource(QsciScintilla::AcsNone);
+    setEolVisibility(false);
+    setCaretLineVisible(false);
+    // Lines scroll horizontally as far as the longest line needs.
+    sci(SCI_SETSCROLLWIDTHTRACKING, 1);
+    sci(SCI_SETSCROLLWIDTH, 1);
+    // Only text changes are of interest; the other notifications cost time on large files.
+    sci(SCI_SETMODEVENTMASK, SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT);
+    sci(SCI_SETIDLESTYLING, SC_IDLESTYLING_ALL);
+    // The selection is shown only while the editor has the focus.
+    sci(SCI_HIDESELECTION, hasFocus() ? 0 : 1);
+
+    m_font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    m_lexer = new QsciLexerHTML(this);
+    m_lexer->setFoldCompact(false);
+    setLexer(m_lexer);
+    ApplyAppearance(QString(), 0, 0x000000, 0xFFFFFF);
+    SetLineBreak(Eol::CrLf);
+
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, [this] { scheduleStatus(); });
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
+        if (updated & (SC_UPDATE_CONTENT | SC_UPDATE_SELECTION)) emit StatusChanged();
+    });
+    connect(this, &QsciScintilla::selectionChanged, this, &TSRichEdit::StatusChanged);
+    connect(this, &QsciScintilla::cursorPositionChanged, this, &TSRichEdit::StatusChanged);
+    connect(this, &QsciScintilla::modificationChanged, this, &TSRichEdit::StatusChanged);
+    connect(horizontalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit OnHScroll(this); });
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit OnVScroll(this); });
+}
+
+TSRichEdit::~TSRichEdit() = default;
+
+qint64 TSRichEdit::sci(unsigned int msg, quintptr w, qintptr l) const {
+    return SendScintilla(msg, static_cast<unsigned long>(w), static_cast<long>(l));
+}
+
+void TSRichEdit::scheduleStatus() {
+    // The notification arrives in the middle of the edit, before the caret has
+    // moved; refresh once the edit is complete.
+    if (m_statusPending) return;
+    m_statusPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_statusPending = false;
+        emit StatusChanged();
+    });
+}
+
+int TSRichEdit::scintillaLines() const { return static_cast<int>(sci(SCI_GETLINECOUNT)); }
+
+qint64 TSRichEdit::ByteLength() const { return sci(SCI_GETLENGTH); }
+
+bool TSRichEdit::IsEmpty() const { return ByteLength() == 0; }
+
+bool TSRichEdit::EndsWithLineBreak() const {
+    const qint64 len = ByteLength();
+    if (len == 0) return false;
+    const char last = static_cast<char>(sci(SCI_GETCHARAT, len - 1));
+    return last == '\n' || last == '\r';
+}
+
+int TSRichEdit::LineCount() const {
+    if (IsEmpty()) return 0;
+    const int n = scintillaLines();
+    return EndsWithLineBreak() ? n - 1 : n;
+}
+
+QString TSRichEdit::GetLine(int i) const {
+    if (i < 0 || i >= scintillaLines()) return QString();
+    const qint64 start = sci(SCI_POSITIONFROMLINE, i);
+    const qint64 end = sci(SCI_GETLINEENDPOSITION, i);
+    if (end <= start) return QString();
+    const char* p = reinterpret_cast<const char*>(sci(SCI_GETRANGEPOINTER, start, end - start));
+    return QString::fromUtf8(p, end - start);
+}
+
+QByteArray TSRichEdit::ToDocumentBytes(const QString& s) const {
+    QByteArray utf8 = s.toUtf8();
+    if (utf8.indexOf('\r') < 0 && utf8.indexOf('\n') < 0) return utf8;
+    const QByteArray eol = LineBreakBytes();
+    QByteArray out;
+    out.reserve(utf8.size() + utf8.size() / 8);
+    for (qsizetype k = 0; k < utf8.size(); ++k) {
+        const char c = utf8[k];
+        if (c == '\r') {
+            if (k + 1 < utf8.size() && utf8[k + 1] == '\n') ++k;
+            out += eol;
+        } else if (c == '\n') {
+            out += eol;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+void TSRichEdit::replaceBytes(qint64 start, qint64 end, const QByteArray& bytes) {
+    sci(SCI_SETTARGETRANGE, start, end);
+    sci(SCI_REPLACETARGET, bytes.size(), reinterpret_cast<qintptr>(bytes.constData()));
+    sci(SCI_GOTOPOS, start + bytes.size());
+}
+
+void TSRichEdit::ReplaceLine(int i, const QString& s) {
+    i = std::clamp(i, 0, scintillaLines() - 1);
+    const qint64 start = sci(SCI_POSITIONFROMLINE, i);
+    const qint64 end = sci(SCI_GETLINEENDPOSITION, i);
+    replaceBytes(start, end, ToDocumentBytes(s));
+}
+
+void TSRichEdit::InsertLine(int i, const QString& s) {
+    const int count = LineCount();
+    i = std::clamp(i, 0, count);
+    const QByteArray eol = LineBreakBytes();
+    const QByteArray text = ToDocumentBytes(s);
+    if (i < count || IsEmpty() || EndsWithLineBreak()) {
+        const qint64 at = i < count ? sci(SCI_POSITIONFROMLINE, i) : ByteLength();
+        replaceBytes(at, at, text + eol);
+    } else {
+        const qint64 at = ByteLength();
+        replaceBytes(at, at, eol + text);
+    }
+}
+
+int TSRichEdit::CaretRow() const {
+    return static_cast<int>(sci(SCI_LINEFROMPOSITION, sci(SCI_GETSELECTIONSTART)));
+}
+
+int TSRichEdit::CaretCol() const {
+    const qint64 pos = sci(SCI_GETSELECTIONSTART);
+    const qint64 lineStart = sci(SCI_POSITIONFROMLINE, sci(SCI_LINEFROMPOSITION, pos));
+    return static_cast<int>(sci(SCI_COUNTCHARACTERS, lineStart, pos));
+}
+
+void TSRichEdit::SetCaretRow(int row) {
+    row = std::clamp(row, 0, std::max(0, LineCount() - 1));
+    sci(SCI_GOTOPOS, sci(SCI_POSITIONFROMLINE, row));
+}
+
+qint64 TSRichEdit::BytePosOf(int line, int col) const {
+    line = std::clamp(line, 0, scintillaLines() - 1);
+    const qint64 start = sci(SCI_POSITIONFROMLINE, line);
+    const qint64 end = sci(SCI_GETLINEENDPOSITION, line);
+    if (col <= 0) return start;
+    const qint64 chars = sci(SCI_COUNTCHARACTERS, start, end);
+    if (col >= chars) return end;
+    return sci(SCI_POSITIONRELATIVE, start, col);
+}
+
+void TSRichEdit::SetCaretCol(int col) {
+    const int line = static_cast<int>(sci(SCI_LINEFROMPOSITION, sci(SCI_GETCURRENTPOS)));
+    sci(SCI_GOTOPOS, BytePosOf(line, col));
+}
+
+void TSRichEdit::BeginProgramChange() {
+    if (m_changeDepth++ == 0) sci(SCI_BEGINUNDOACTION);
+}
+
+void TSRichEdit::EndProgramChange() {
+    if (m_changeDepth > 0 && --m_changeDepth == 0) sci(SCI_ENDUNDOACTION);
+}
+
+void TSRichEdit::SetDocumentBytes(const QByteArray& utf8) {
+    // Loading is not an edit: keep it out of the undo history, which would
+    // otherwise hold a second copy of the whole file.
+    sci(SCI_SETUNDOCOLLECTION, 0);
+    sci(SCI_CLEARALL);
+    if (!utf8.isEmpty()) sci(SCI_APPENDTEXT, utf8.size(), reinterpret_cast<qintptr>(utf8.constData()));
+    sci(SCI_SETUNDOCOLLECTION, 1);
+    sci(SCI_EMPTYUNDOBUFFER);
+    sci(SCI_SETSAVEPOINT);
+    sci(SCI_GOTOPOS, 0);
+}
+
+std::string_view TSRichEdit::DocumentBytes() const {
+    const char* p = reinterpret_cast<const char*>(sci(SCI_GETCHARACTERPOINTER));
+    return std::string_view(p, static_cast<size_t>(ByteLength()));
+}
+
+void TSRichEdit::SetLineBreak(Eol eol) {
+    switch (eol) {
+    case Eol::CrLf: setEolMode(QsciScintilla::EolWindows); break;
+    case Eol::Lf: setEolMode(QsciScintilla::EolUnix); break;
+    case Eol::Cr: setEolMode(QsciScintilla::EolMac); break;
+    }
+}
+
+TSRichEdit::Eol TSRichEdit::LineBreak() const {
+    switch (eolMode()) {
+    case QsciScintilla::EolUnix: return Eol::Lf;
+    case QsciScintilla::EolMac: return Eol::Cr;
+    default: return Eol::CrLf;
+    }
+}
+
+QByteArray TSRichEdit::LineBreakBytes() const {
+    switch (LineBreak()) {
+    case Eol::Lf: return QByteArrayLiteral("\n");
+    case Eol::Cr: return QByteArrayLiteral("\r");
+    default: return QByteArrayLiteral("\r\n");
+    }
+}
+
+bool TSRichEdit::Modified() const { return sci(SCI_GETMODIFY) != 0; }
+
+void TSRichEdit::ClearModified() { sci(SCI_SETSAVEPOINT); }
+
+QColor TSRichEdit::ColourFromBgr(qint32 bgr) {
+    const quint32 v = static_cast<quint32>(bgr);
+    return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+}
+
+void TSRichEdit::ApplyAppearance(const QString& fontName, int pointSize, qint32 textColour,
+                                 qint32 backgroundColour) {
+    QFont f = m_font;
+    if (!fontName.isEmpty()) f.setFamily(fontName);
+    if (pointSize > 0) f.setPointSize(pointSize);
+    m_font = f;
+    m_textColour = ColourFromBgr(textColour);
+    m_backgroundColour = ColourFromBgr(backgroundColour);
+
+    // Markup keeps the highlighter's colours; plain text and the paper use the
+    // settings, applied unchanged even when they are equal.
+    m_lexer->setFont(f, -1);
+    m_lexer->setPaper(m_backgroundColour, -1);
+    m_lexer->setDefaultPaper(m_backgroundColour);
+    m_lexer->setDefaultColor(m_textColour);
+    m_lexer->setColor(m_textColour, QsciLexerHTML::Default);
+    setLexer(m_lexer);
+    setCaretForegroundColor(m_textColour);
+    setPaper(m_backgroundColour);
+    setColor(m_textColour);
+    setFont(f);
+}
+
+void TSRichEdit::dragEnterEvent(QDragEnterEvent* e) {
+    if (m_dropDecoder && m_dropDecoder(e->mimeData())) {
+        e->acceptProposedAction();
+        return;
+    }
+    e->ignore();
+}
+
+void TSRichEdit::dragMoveEvent(QDragMoveEvent* e) {
+    if (m_dropDecoder && m_dropDecoder(e->mimeData())) {
+        e->acceptProposedAction();
+        return;
+    }
+    e->ignore();
+}
+
+void TSRichEdit::dropEvent(QDropEvent* e) {
+    const std::optional<QString> caption = m_dropDecoder ? m_dropDecoder(e->mimeData()) : std::nullopt;
+    if (!caption) {
+        e->ignore();
+        return;
+    }
+    e->acceptProposedAction();
+    emit ComponentDropped(*caption);
+}
+
+void TSRichEdit::focusInEvent(QFocusEvent* e) {
+    sci(SCI_HIDESELECTION, 0);
+    QsciScintilla::focusInEvent(e);
+}
+
+void TSRichEdit::focusOutEvent(QFocusEvent* e) {
+    sci(SCI_HIDESELECTION, 1);
+    QsciScintilla::focusOutEvent(e);
+}

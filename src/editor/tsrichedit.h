@@ -1,0 +1,100 @@
+#pragma once
+#include "editor/lineeditor.h"
+
+#include <Qsci/qsciscintilla.h>
+#include <QByteArray>
+#include <QColor>
+#include <optional>
+#include <string_view>
+
+class QMimeData;
+
+class QsciLexerHTML;
+
+// The document's text editor: a QScintilla control in UTF-8 mode, used as
+// plain text. It keeps every line break as loaded; lines the user or the
+// program adds use the document's own line break.
+class TSRichEdit : public QsciScintilla, public TLineEditor {
+    Q_OBJECT
+public:
+    enum class Eol { CrLf, Lf, Cr };
+
+    explicit TSRichEdit(QWidget* parent = nullptr);
+    ~TSRichEdit() override;
+
+    // TLineEditor
+    int LineCount() const override;
+    QString GetLine(int i) const override;
+    void ReplaceLine(int i, const QString& s) override;
+    void InsertLine(int i, const QString& s) override;
+    int CaretRow() const override;
+    int CaretCol() const override;
+    void SetCaretRow(int row) override;
+    void SetCaretCol(int col) override;
+    bool IsEmpty() const override;
+    bool EndsWithLineBreak() const override;
+    void BeginProgramChange() override;
+    void EndProgramChange() override;
+
+    // Whole document as UTF-8 bytes, without undo history and unmodified.
+    void SetDocumentBytes(const QByteArray& utf8);
+    // The text as one contiguous buffer; valid until the next edit.
+    std::string_view DocumentBytes() const;
+    qint64 ByteLength() const;
+
+    void SetLineBreak(Eol eol);
+    Eol LineBreak() const;
+    QByteArray LineBreakBytes() const;
+
+    bool Modified() const;
+    void ClearModified();
+
+    // Font and colours from the settings; colours in 0x00BBGGRR form.
+    // An empty name or a size of 0 keeps the editor's default for that part.
+    void ApplyAppearance(const QString& fontName, int pointSize, qint32 textColour, qint32 backgroundColour);
+    QColor TextColour() const { return m_textColour; }
+    QColor BackgroundColour() const { return m_backgroundColour; }
+    QFont TextFont() const { return m_font; }
+
+    // Byte position of a character column on a line, clamped to the line.
+    qint64 BytePosOf(int line, int col) const;
+    // Converts line breaks in s to the document's and returns UTF-8.
+    QByteArray ToDocumentBytes(const QString& s) const;
+
+    static QColor ColourFromBgr(qint32 bgr);
+
+    // Tells a catalogue drag from anything else: gives the entry's caption,
+    // or nothing to refuse the drop. Without a decoder every drop is refused.
+    using DropDecoder = std::optional<QString> (*)(const QMimeData*);
+    void SetDropDecoder(DropDecoder decoder) { m_dropDecoder = decoder; }
+
+signals:
+    // Raised after the control's own handling of a scroll.
+    void OnHScroll(TSRichEdit* sender);
+    void OnVScroll(TSRichEdit* sender);
+    // Text, selection or modified flag changed: the status bar needs a refresh.
+    void StatusChanged();
+    // A component was dropped from the catalogue onto the editor.
+    void ComponentDropped(const QString& caption);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+
+private:
+    qint64 sci(unsigned int msg, quintptr w = 0, qintptr l = 0) const;
+    void replaceBytes(qint64 start, qint64 end, const QByteArray& bytes);
+    int scintillaLines() const;
+    void scheduleStatus();
+
+    QsciLexerHTML* m_lexer = nullptr;
+    QFont m_font;
+    QColor m_textColour = Qt::black;
+    QColor m_backgroundColour = Qt::white;
+    int m_changeDepth = 0;
+    bool m_statusPending = false;
+    DropDecoder m_dropDecoder = nullptr;
+};

@@ -1,0 +1,244 @@
+#include "app/tmain.h"
+#include "editor/thtml.h"
+#include "editor/tsrichedit.h"
+#include "support/freshregistry.h"
+#include "support/testenv.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+using ts::test::FreshRegistry;
+using ts::test::ScopedPlatform;
+
+namespace {
+
+// Runs the program's start-up with the given arguments in a scratch folder.
+struct Started {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    QTemporaryDir dir;
+    QString oldCwd = QDir::currentPath();
+    std::unique_ptr<TMain> main;
+
+    explicit Started(const TPrefsRecord& prefs = {}) {
+        registry.store(prefs);
+        QDir::setCurrent(dir.path());
+    }
+    ~Started() {
+        main.reset();
+        QDir::setCurrent(oldCwd);
+    }
+    void write(const QString& name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    TMain& start(const QStringList& args = {}) {
+        main = std::make_unique<TMain>(args);
+        main->show();
+        QCoreApplication::processEvents();
+        return *main;
+    }
+};
+
+} // namespace
+
+TEST(StartUp, NoFlagsNoArgumentShowsAnEmptyCentredFrame) {
+    Started s;
+    TMain& m = s.start();
+    EXPECT_EQ(m.windowTitle(), QStringLiteral("Tagsmith"));
+    EXPECT_EQ(m.objectName(), QStringLiteral("TMain"));
+    EXPECT_EQ(m.size(), QSize(800, 600));
+    EXPECT_FALSE(m.isMaximized());
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_LE(std::abs(m.geometry().center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(m.geometry().center().y() - screen.center().y()), 1);
+    EXPECT_TRUE(m.Documents().isEmpty());
+    EXPECT_EQ(m.ActiveDocument(), nullptr);
+    EXPECT_TRUE(s.platform.boxes.shown.empty());
+}
+
+TEST(StartUp, AppMaxiMaximisesAndNewDocCreatesTheTemplate) {
+    TPrefsRecord p;
+    p.AppMaxi = true;
+    p.NewDoc = true;
+    p.MinDoc = true;
+    Started s(p);
+    TMain& m = s.start();
+    EXPECT_TRUE(m.isMaximized());
+    ASSERT_EQ(m.Documents().size(), 1);
+    THTML* doc = m.ActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->FileName(), untitledName());
+    EXPECT_EQ(doc->Caption(), untitledName());
+    EXPECT_EQ(doc->LineCount(), 18);
+    EXPECT_EQ(doc->PanelText(0), QStringLiteral("0:18"));
+    EXPECT_FALSE(doc->RichEdit()->Modified());
+}
+
+TEST(StartUp, FirstArgumentWithHtmIsOpenedUnchanged) {
+    Started s;
+    // A Windows-style path is a plain file name here.
+    const QString name = QStringLiteral("C:\\site\\index.html");
+    s.write(name, "<HTML></HTML>\r\n");
+    TMain& m = s.start({name, QStringLiteral("second.htm")});
+    ASSERT_EQ(m.Documents().size(), 1);
+    THTML* doc = m.ActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->Caption(), name);
+    EXPECT_EQ(doc->FileName(), name);
+    EXPECT_EQ(doc->RichEdit()->GetLine(0), QStringLiteral("<HTML></HTML>"));
+    EXPECT_TRUE(s.platform.boxes.shown.empty());
+}
+
+TEST(StartUp, ArgumentsWithoutLowerCaseHtmAreIgnoredSilently) {
+    for (const char* arg : {"notes.txt", "INDEX.HTM", ""}) {
+        Started s;
+        s.write(QString::fromLatin1(arg).isEmpty() ? QStringLiteral("x") : QString::fromLatin1(arg), "text");
+        TMain& m = s.start({QString::fromLatin1(arg)});
+        EXPECT_TRUE(m.Documents().isEmpty()) << arg;
+        EXPECT_TRUE(s.platform.boxes.shown.empty()) << arg;
+    }
+}
+
+TEST(StartUp, NewDocAndAnArgumentGiveTwoWindowsWithTheFileInFront) {
+    TPrefsRecord p;
+    p.NewDoc = true;
+    Started s(p);
+    s.write(QStringLiteral("page.htm"), "x");
+    TMain& m = s.start({QStringLiteral("page.htm")});
+    const QList<THTML*> docs = m.Documents();
+    ASSERT_EQ(docs.size(), 2);
+    EXPECT_EQ(docs[0]->FileName(), QStringLiteral("page.htm"));
+    EXPECT_EQ(docs[1]->FileName(), untitledName());
+    EXPECT_EQ(m.ActiveDocument(), docs[0]);
+}
+
+TEST(StartUp, UnreadableArgumentShowsTheMessageAndKeepsAnEmptyWindow) {
+    Started s;
+    TMain& m = s.start({QStringLiteral("missing.html")});
+    ASSERT_EQ(m.Documents().size(), 1);
+    EXPECT_TRUE(m.Documents()[0]->RichEdit()->IsEmpty());
+    ASSERT_EQ(s.platform.boxes.shown.size(), 1u);
+    EXPECT_EQ(s.platform.boxes.shown[0].kind, ts::BoxKind::Error);
+    EXPECT_TRUE(s.platform.boxes.shown[0].text.contains(QStringLiteral("missing.html")));
+}
+
+TEST(StartUp, DamagedSettingsAreReportedAndTheProgramGoesOn) {
+    Started s;
+    QFile f(s.registry.path());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("this is not a registry file\r\n");
+    f.close();
+    TMain& m = s.start();
+    EXPECT_TRUE(m.isVisible());
+    ASSERT_EQ(s.platform.boxes.shown.size(), 1u);
+    EXPECT_TRUE(s.platform.boxes.shown[0].text.contains(s.registry.path()));
+    // Still damaged, never silently replaced.
+    QFile again(s.registry.path());
+    ASSERT_TRUE(again.open(QIODevice::ReadOnly));
+    EXPECT_EQ(again.readAll(), QByteArray("this is not a registry file\r\n"));
+}
+
+TEST(MainWindow, MenuEntriesAndShortcuts) {
+    Started s;
+    TMain& m = s.start();
+    EXPECT_EQ(m.menuBar()->objectName(), QStringLiteral("MainMenu1"));
+    struct Entry {
+        const char* menu;
+        const char* menuCaption;
+        const char* name;
+        const char* caption;
+        QKeySequence shortcut;
+    };
+    const Entry entries[] = {
+        {"miFile", "&File", "miNew", "&New", QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {"miFile", "&File", "miOpen", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O)},
+        {"miFile", "&File", "miSave", "&Save", QKeySequence(Qt::CTRL | Qt::Key_S)},
+        {"miFile", "&File", "miSaveAS", "Save &as...", {}},
+        {"miFile", "&File", "miPrinterSetup", "P&rinter setup...", {}},
+        {"miFile", "&File", "miPrint", "&Print...", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"miFile", "&File", "miExit", "E&xit", {}},
+        {"miEdit", "&Edit", "miFind", "F&ind...", {}},
+        {"miEdit", "&Edit", "miFindNext", "Find &next", QKeySequence(Qt::Key_F3)},
+        {"miEdit", "&Edit", "miReplace", "&Replace...", {}},
+        {"miTools", "&Tools", "miHPWiz", "&Homepage Wizard", {}},
+        {"miTools", "&Tools", "miUserTags", "User-&Tags", {}},
+        {"Options1", "&Options", "miPrefs", "&Preferences...", {}},
+        {"miHelp", "&Help", "miAbout", "&About...", {}},
+    };
+    for (const Entry& e : entries) {
+        auto* menu = m.findChild<QMenu*>(QString::fromLatin1(e.menu));
+        ASSERT_NE(menu, nullptr) << e.menu;
+        EXPECT_EQ(menu->title(), QString::fromLatin1(e.menuCaption));
+        auto* action = m.findChild<QAction*>(QString::fromLatin1(e.name));
+        ASSERT_NE(action, nullptr) << e.name;
+        EXPECT_TRUE(menu->actions().contains(action)) << e.name;
+        EXPECT_EQ(action->text(), QString::fromLatin1(e.caption)) << e.name;
+        EXPECT_EQ(action->shortcut(), e.shortcut) << e.name;
+    }
+    // Separators stand where the menu shows lines.
+    QStringList fileNames;
+    for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miFile"))->actions()) fileNames << a->objectName();
+    EXPECT_EQ(fileNames, (QStringList{"miNew", "miOpen", "N1", "miSave", "miSaveAS", "N2", "miPrinterSetup",
+                                      "miPrint", "N3", "miExit"}));
+}
+
+TEST(MainWindow, SpeedPanelButtonsAndHints) {
+    Started s;
+    TMain& m = s.start();
+    auto* panel = m.findChild<QWidget*>(QStringLiteral("SpeedPanel"));
+    ASSERT_NE(panel, nullptr);
+    EXPECT_EQ(panel->height(), 25);
+    const std::tuple<const char*, int, const char*> buttons[] = {
+        {"sbNew", 0, "Create a new HTML file"},     {"sbOpen", 24, "Open a HTML file"},
+        {"sbSave", 48, "Save the active document"}, {"sbPrint", 80, "Print the active document"},
+        {"sbExit", 112, "Leave Tagsmith"},
+    };
+    for (const auto& [name, left, hint] : buttons) {
+        auto* b = panel->findChild<QToolButton*>(QString::fromLatin1(name));
+        ASSERT_NE(b, nullptr) << name;
+        EXPECT_EQ(b->geometry(), QRect(left, 0, 25, 25)) << name;
+        EXPECT_EQ(b->toolTip(), QString::fromLatin1(hint)) << name;
+    }
+}
+
+TEST(MainWindow, NewAndExitCloseEverything) {
+    Started s;
+    TMain& m = s.start();
+    m.findChild<QToolButton*>(QStringLiteral("sbNew"))->click();
+    m.findChild<QAction*>(QStringLiteral("miNew"))->trigger();
+    EXPECT_EQ(m.Documents().size(), 2);
+    m.findChild<QAction*>(QStringLiteral("miExit"))->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(m.isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(m.Documents().isEmpty());
+}
+
+TEST(MainWindow, OpenUsesTheDialogAndCancelDoesNothing) {
+    Started s;
+    s.write(QStringLiteral("a.html"), "A");
+    TMain& m = s.start();
+    s.platform.dialogs.openAnswers = {std::nullopt, s.dir.filePath(QStringLiteral("a.html"))};
+    m.sbOpenClick();
+    EXPECT_TRUE(m.Documents().isEmpty());
+    m.sbOpenClick();
+    ASSERT_EQ(m.Documents().size(), 1);
+    EXPECT_EQ(m.ActiveDocument()->Caption(), s.dir.filePath(QStringLiteral("a.html")));
+    // The same file again opens a second, independent window.
+    s.platform.dialogs.openAnswers = {s.dir.filePath(QStringLiteral("a.html"))};
+    m.sbOpenClick();
+    EXPECT_EQ(m.Documents().size(), 2);
+}

@@ -1,0 +1,182 @@
+#include "editor/template.h"
+#include "editor/thtml.h"
+#include "editor/tsrichedit.h"
+#include "support/freshregistry.h"
+#include "support/testenv.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using ts::test::FreshRegistry;
+using ts::test::ScopedPlatform;
+
+namespace {
+
+QByteArray text(const THTML& doc) {
+    const std::string_view v = doc.RichEdit()->DocumentBytes();
+    return QByteArray(v.data(), static_cast<qsizetype>(v.size()));
+}
+
+TPrefsRecord withTemplate() {
+    TPrefsRecord p;
+    p.MinDoc = true;
+    p.Author = QStringLiteral("Ann <Ä>");
+    p.EMail = QStringLiteral("ann@example.org");
+    return p;
+}
+
+} // namespace
+
+TEST(NewDocument, TemplateLinesInOrderWithDateTimeAndAuthor) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    registry.store(withTemplate());
+    THTML doc;
+    doc.SetFileName(untitledName());
+    doc.InitNewDocument(false);
+
+    const QByteArray expected =
+        "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML 3.0//EN\">\r\n"
+        "<!-- Document created : 07.03.24, 14:05:09 -->\r\n"
+        "<HTML>\r\n"
+        "  <HEAD>\r\n"
+        "    <TITLE>enter the document title here</TITLE>\r\n"
+        "    <META NAME=\"Author\" CONTENT=\"Ann <\xC3\x84>\">\r\n"
+        "    <META NAME=\"DESCRIPTION\" CONTENT=\"enter the document description here\">\r\n"
+        "  </HEAD>\r\n"
+        "  <BODY>\r\n"
+        "    <H1>enter the main heading here</H1>\r\n"
+        "    <HR>\r\n"
+        "    <HR>\r\n"
+        "    <CENTER><FONT SIZE=2>\r\n"
+        "      This page was created with <A HREF=\"https://www.quillon.example/tagsmith/\">Quillon's "
+        "Tagsmith</A>.<BR>\r\n"
+        "      Page (C) by <A HREF=\"mailto:ann@example.org\">Ann <\xC3\x84></A>.\r\n"
+        "    </FONT></CENTER>\r\n"
+        "  </BODY>\r\n"
+        "</HTML>\r\n";
+    EXPECT_EQ(text(doc), expected);
+    EXPECT_EQ(doc.LineCount(), 18);
+    EXPECT_EQ(doc.PanelText(0), QStringLiteral("0:18"));
+    EXPECT_EQ(doc.PanelText(1), QString());
+    EXPECT_EQ(doc.Caption(), QStringLiteral("\u00BBnoname\u00AB"));
+    EXPECT_FALSE(doc.RichEdit()->Modified());
+    EXPECT_FALSE(doc.RichEdit()->isUndoAvailable());
+    EXPECT_TRUE(doc.FormCloseQuery());
+    EXPECT_TRUE(platform.boxes.shown.empty());
+}
+
+TEST(NewDocument, EmptySettingsGiveEmptyPieces) {
+    const QStringList lines = newDocumentTemplate(QStringLiteral("d"), QStringLiteral("t"), QString(), QString());
+    ASSERT_EQ(lines.size(), 18);
+    EXPECT_EQ(lines[1], QStringLiteral("<!-- Document created : d, t -->"));
+    EXPECT_EQ(lines[5], QStringLiteral("    <META NAME=\"Author\" CONTENT=\"\">"));
+    EXPECT_EQ(lines[14], QStringLiteral("      Page (C) by <A HREF=\"mailto:\"></A>."));
+}
+
+TEST(NewDocument, WithoutMinDocOrWithNoTemplateTheTextIsEmpty) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    {
+        THTML doc;
+        doc.InitNewDocument(false);
+        EXPECT_TRUE(doc.RichEdit()->IsEmpty());
+        EXPECT_EQ(doc.PanelText(0), QStringLiteral("0:0"));
+        EXPECT_EQ(doc.PanelText(1), QString());
+    }
+    registry.store(withTemplate());
+    THTML doc;
+    doc.InitNewDocument(true);
+    EXPECT_TRUE(doc.RichEdit()->IsEmpty());
+}
+
+TEST(NewDocument, EditorTakesFontAndColoursFromTheSettings) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    TPrefsRecord p;
+    p.StdFont = QStringLiteral("DejaVu Sans Mono");
+    p.StdFontSize = 13;
+    p.TextCol = 0x00FF00;
+    p.BGCol = 0x000080;
+    registry.store(p);
+    THTML doc;
+    doc.InitNewDocument(false);
+    EXPECT_EQ(doc.RichEdit()->TextFont().family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(doc.RichEdit()->TextFont().pointSize(), 13);
+    EXPECT_EQ(doc.RichEdit()->TextColour(), QColor(0, 255, 0));
+    EXPECT_EQ(doc.RichEdit()->BackgroundColour(), QColor(128, 0, 0));
+}
+
+TEST(StatusBar, ShowsColumnRowAndTheModifiedMark) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("page.htm"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("<HTML>\r\n<BODY>\r\nabcdefg\r\n</HTML>\r\n");
+    f.close();
+
+    THTML doc;
+    doc.show();
+    doc.SetFileName(path);
+    doc.LoadDocument();
+    EXPECT_EQ(doc.Caption(), path);
+    EXPECT_EQ(doc.PanelText(0), QStringLiteral("0:0"));
+    EXPECT_EQ(doc.PanelText(1), QString());
+    EXPECT_EQ(doc.PanelText(2), QString());
+    EXPECT_EQ(doc.PanelText(3), QString());
+
+    doc.RichEdit()->SetCaretRow(2);
+    doc.RichEdit()->SetCaretCol(4);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doc.PanelText(0), QStringLiteral("4:2"));
+
+    // Typing one character sets the mark at once.
+    QTest::keyClick(doc.RichEdit(), Qt::Key_X);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doc.PanelText(1), QStringLiteral("modified..."));
+    EXPECT_EQ(doc.PanelText(0), QStringLiteral("5:2"));
+
+    // A selection made from the end of the line backwards shows its start.
+    doc.RichEdit()->SendScintilla(QsciScintillaBase::SCI_SETSEL,
+                                  static_cast<unsigned long>(doc.RichEdit()->BytePosOf(2, 8)),
+                                  static_cast<long>(doc.RichEdit()->BytePosOf(2, 1)));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doc.PanelText(0), QStringLiteral("1:2"));
+}
+
+TEST(OpenDocument, UnreadableFileLeavesTheWindowEmptyAndUncaptioned) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    TPrefsRecord p;
+    p.BGCol = 0x0000FF;
+    registry.store(p);
+    THTML doc;
+    doc.SetFileName(QStringLiteral("/nonexistent/folder/page.html"));
+    EXPECT_THROW(doc.LoadDocument(), TError);
+    EXPECT_TRUE(doc.RichEdit()->IsEmpty());
+    EXPECT_EQ(doc.Caption(), QString());
+    // The settings were not applied either.
+    EXPECT_EQ(doc.RichEdit()->BackgroundColour(), QColor(Qt::white));
+}
+
+TEST(OpenDocument, LineBreaksOfTheFileAreKept) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("unix.html"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("a\nb\r\nc\rd");
+    f.close();
+    THTML doc;
+    doc.SetFileName(path);
+    doc.LoadDocument();
+    EXPECT_EQ(text(doc), QByteArray("a\nb\r\nc\rd"));
+    EXPECT_EQ(doc.RichEdit()->LineBreak(), TSRichEdit::Eol::Lf);
+    EXPECT_EQ(doc.LineCount(), 4);
+}

@@ -1,0 +1,216 @@
+#include "editor/tsrichedit.h"
+
+#include <QAccessible>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace {
+
+QByteArray text(const TSRichEdit& e) {
+    const std::string_view v = e.DocumentBytes();
+    return QByteArray(v.data(), static_cast<qsizetype>(v.size()));
+}
+
+void load(TSRichEdit& e, const char* utf8, TSRichEdit::Eol eol = TSRichEdit::Eol::CrLf) {
+    e.SetLineBreak(eol);
+    e.SetDocumentBytes(QByteArray(utf8));
+}
+
+// Selects [from, to) given as (line, column) in characters.
+void select(TSRichEdit& e, int line1, int col1, int line2, int col2) {
+    e.SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(e.BytePosOf(line2, col2)),
+                    static_cast<long>(e.BytePosOf(line1, col1)));
+}
+
+} // namespace
+
+TEST(TSRichEdit, LineCountLeavesOutTheEmptyLineAfterAFinalBreak) {
+    TSRichEdit e;
+    EXPECT_EQ(e.objectName(), QStringLiteral("RichEdit"));
+    load(e, "");
+    EXPECT_EQ(e.LineCount(), 0);
+    EXPECT_TRUE(e.IsEmpty());
+    load(e, "a\r\nb\r\n");
+    EXPECT_EQ(e.LineCount(), 2);
+    EXPECT_TRUE(e.EndsWithLineBreak());
+    load(e, "a\r\nb");
+    EXPECT_EQ(e.LineCount(), 2);
+    EXPECT_FALSE(e.EndsWithLineBreak());
+    load(e, "\r\n");
+    EXPECT_EQ(e.LineCount(), 1);
+    load(e, "a\nb\rc\r\n", TSRichEdit::Eol::Lf);
+    EXPECT_EQ(e.LineCount(), 3);
+    EXPECT_EQ(e.GetLine(0), QStringLiteral("a"));
+    EXPECT_EQ(e.GetLine(1), QStringLiteral("b"));
+    EXPECT_EQ(e.GetLine(2), QStringLiteral("c"));
+    EXPECT_EQ(e.GetLine(3), QString());
+    EXPECT_EQ(e.GetLine(-1), QString());
+}
+
+TEST(TSRichEdit, CaretCountsCharactersNotBytes) {
+    TSRichEdit e;
+    load(e, "Zürich\r\nçà élan\r\n");
+    e.SetCaretRow(1);
+    e.SetCaretCol(4);
+    EXPECT_EQ(e.CaretRow(), 1);
+    EXPECT_EQ(e.CaretCol(), 4);
+    EXPECT_EQ(e.SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), 9 + 7); // ü, ç, à and é are two bytes each
+    // Columns past the end stop at the end of the line, not in the next line.
+    e.SetCaretRow(0);
+    e.SetCaretCol(100);
+    EXPECT_EQ(e.CaretRow(), 0);
+    EXPECT_EQ(e.CaretCol(), 6);
+    e.SetCaretCol(-3);
+    EXPECT_EQ(e.CaretCol(), 0);
+}
+
+TEST(TSRichEdit, CaretRowIsClampedAndEmptyTextGoesToTheStart) {
+    TSRichEdit e;
+    load(e, "");
+    e.SetCaretRow(5);
+    EXPECT_EQ(e.CaretRow(), 0);
+    EXPECT_EQ(e.CaretCol(), 0);
+    load(e, "one\r\ntwo\r\n");
+    e.SetCaretRow(9);
+    EXPECT_EQ(e.CaretRow(), 1);
+    EXPECT_EQ(e.CaretCol(), 0);
+    e.SetCaretRow(-2);
+    EXPECT_EQ(e.CaretRow(), 0);
+}
+
+TEST(TSRichEdit, CaretIsTheSelectionStartEvenWhenSelectedBackwards) {
+    TSRichEdit e;
+    load(e, "abc\r\ndefgh\r\nxy");
+    select(e, 1, 2, 2, 1);
+    EXPECT_EQ(e.CaretRow(), 1);
+    EXPECT_EQ(e.CaretCol(), 2);
+    // Selecting from the end of a line backwards.
+    e.SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(e.BytePosOf(1, 5)),
+                    static_cast<long>(e.BytePosOf(1, 1)));
+    EXPECT_EQ(e.CaretCol(), 1);
+    EXPECT_EQ(e.CaretRow(), 1);
+}
+
+TEST(TSRichEdit, ReplaceLineKeepsTheLineBreakAndEndsAfterTheText) {
+    TSRichEdit e;
+    load(e, "one\r\ntwo\r\nthree");
+    e.ReplaceLine(1, QStringLiteral("zwei"));
+    EXPECT_EQ(text(e), QByteArray("one\r\nzwei\r\nthree"));
+    EXPECT_EQ(e.CaretRow(), 1);
+    EXPECT_EQ(e.CaretCol(), 4);
+    // Line breaks in the new text split the line, in the document's own style.
+    e.ReplaceLine(0, QStringLiteral("a\nb"));
+    EXPECT_EQ(text(e), QByteArray("a\r\nb\r\nzwei\r\nthree"));
+    EXPECT_EQ(e.CaretRow(), 1);
+    EXPECT_EQ(e.CaretCol(), 1);
+    EXPECT_TRUE(e.Modified());
+}
+
+TEST(TSRichEdit, InsertLineAtTheStartOfALineOrAtTheEnd) {
+    TSRichEdit e;
+    load(e, "a\r\nb");
+    e.InsertLine(1, QStringLiteral("new"));
+    EXPECT_EQ(text(e), QByteArray("a\r\nnew\r\nb"));
+    EXPECT_EQ(e.CaretRow(), 2);
+    EXPECT_EQ(e.CaretCol(), 0);
+    // No line 3 and no final break: the break goes before the text.
+    e.InsertLine(3, QStringLiteral("end"));
+    EXPECT_EQ(text(e), QByteArray("a\r\nnew\r\nb\r\nend"));
+    EXPECT_FALSE(e.EndsWithLineBreak());
+
+    load(e, "");
+    e.InsertLine(0, QStringLiteral("x"));
+    EXPECT_EQ(text(e), QByteArray("x\r\n"));
+    EXPECT_EQ(e.CaretRow(), 1);
+    e.InsertLine(e.LineCount(), QStringLiteral("y"));
+    EXPECT_EQ(text(e), QByteArray("x\r\ny\r\n"));
+}
+
+TEST(TSRichEdit, NewLinesUseTheDocumentsLineBreak) {
+    TSRichEdit e;
+    load(e, "a\nb\n", TSRichEdit::Eol::Lf);
+    e.InsertLine(1, QStringLiteral("c\r\nd"));
+    EXPECT_EQ(text(e), QByteArray("a\nc\nd\nb\n"));
+    load(e, "a\rb", TSRichEdit::Eol::Cr);
+    e.InsertLine(2, QStringLiteral("c"));
+    EXPECT_EQ(text(e), QByteArray("a\rb\rc"));
+    // Typing Enter in the editor too.
+    load(e, "ab\n", TSRichEdit::Eol::Lf);
+    e.SetCaretRow(0);
+    e.SetCaretCol(1);
+    QTest::keyClick(&e, Qt::Key_Return);
+    EXPECT_EQ(text(e), QByteArray("a\nb\n"));
+}
+
+TEST(TSRichEdit, LoadingIsNeitherModifiedNorUndoable) {
+    TSRichEdit e;
+    load(e, "<HTML>\r\n");
+    EXPECT_FALSE(e.Modified());
+    EXPECT_FALSE(e.isUndoAvailable());
+    e.ReplaceLine(0, QStringLiteral("<BODY>"));
+    EXPECT_TRUE(e.Modified());
+    e.ClearModified();
+    EXPECT_FALSE(e.Modified());
+}
+
+TEST(TSRichEdit, ProgramChangesAreOneUndoStep) {
+    TSRichEdit e;
+    load(e, "x\r\n");
+    {
+        TProgramChange change(e);
+        e.InsertLine(0, QStringLiteral("1"));
+        e.InsertLine(0, QStringLiteral("2"));
+        e.ReplaceLine(2, QStringLiteral("y"));
+    }
+    EXPECT_EQ(text(e), QByteArray("2\r\n1\r\ny\r\n"));
+    e.undo();
+    EXPECT_EQ(text(e), QByteArray("x\r\n"));
+    EXPECT_FALSE(e.Modified());
+}
+
+TEST(TSRichEdit, AppearanceComesFromTheSettingsColours) {
+    TSRichEdit e;
+    e.ApplyAppearance(QStringLiteral("DejaVu Sans Mono"), 14, 0x0000FF, 0xFF0000);
+    EXPECT_EQ(e.TextColour(), QColor(255, 0, 0));
+    EXPECT_EQ(e.BackgroundColour(), QColor(0, 0, 255));
+    EXPECT_EQ(e.TextFont().family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(e.TextFont().pointSize(), 14);
+    // Empty name and size 0 keep what was there.
+    e.ApplyAppearance(QString(), 0, 0, 0);
+    EXPECT_EQ(e.TextFont().pointSize(), 14);
+    EXPECT_EQ(e.TextColour(), e.BackgroundColour());
+}
+
+TEST(TSRichEdit, TypingReportsAStatusChange) {
+    TSRichEdit e;
+    e.show();
+    load(e, "abc");
+    QSignalSpy spy(&e, &TSRichEdit::StatusChanged);
+    QTest::keyClick(&e, Qt::Key_X);
+    QCoreApplication::processEvents();
+    EXPECT_GE(spy.count(), 1);
+    EXPECT_TRUE(e.Modified());
+}
+
+TEST(TSRichEdit, ForeignDropsAreRefused) {
+    TSRichEdit e;
+    load(e, "abc");
+    QMimeData mime;
+    mime.setText(QStringLiteral("dropped"));
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(e.viewport(), &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(e.viewport(), &drop);
+    EXPECT_EQ(text(e), QByteArray("abc"));
+}
+
+TEST(TSRichEdit, ScreenReaderInterfaceIsPlainWhileNoAssistiveTechnologyRuns) {
+    TSRichEdit e;
+    ASSERT_FALSE(QAccessible::isActive());
+    QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&e);
+    ASSERT_NE(iface, nullptr);
+    EXPECT_EQ(iface->textInterface(), nullptr);
+}
