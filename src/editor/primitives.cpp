@@ -9,15 +9,13 @@ namespace ts {
 
 namespace {
 
-// Text for an empty document: the text and a line break, as for a document
-// that ends with one.
-constexpr QLatin1StringView kLineBreak("\r\n");
-
-void insertLineAt(TLineEditor& editor, int row, const QString& text) {
-    if (editor.IsEmpty())
-        editor.ReplaceLine(0, text + kLineBreak);
-    else
-        editor.InsertLine(row, text);
+// Columns count characters (code points); QString indexes UTF-16 units, which
+// differ once a line holds characters outside the Basic Multilingual Plane.
+qsizetype utf16Index(const QString& line, int col) {
+    qsizetype i = 0;
+    for (int c = 0; c < col && i < line.size(); ++c)
+        i += (line.at(i).isHighSurrogate() && i + 1 < line.size() && line.at(i + 1).isLowSurrogate()) ? 2 : 1;
+    return i;
 }
 
 } // namespace
@@ -28,26 +26,24 @@ void insertAtCaret(TLineEditor& editor, const QString& text, bool placeCaret, in
     const int col = editor.CaretCol();
     if (!text.isEmpty()) {
         const QString line = editor.GetLine(row);
-        editor.ReplaceLine(row, line.left(col) + text + line.mid(col));
+        const qsizetype at = utf16Index(line, col);
+        editor.ReplaceLine(row, line.left(at) + text + line.mid(at));
     }
     editor.SetCaretRow(row);
-    if (placeCaret) {
-        // Wide offsets only need to reach the end of the line.
-        const qint64 target = qint64(col) + offset;
-        editor.SetCaretCol(int(std::clamp<qint64>(target, 0, std::numeric_limits<int>::max())));
-    } else {
-        editor.SetCaretCol(editor.GetLine(editor.CaretRow()).length());
-    }
+    // The editor clamps the column to the line; wide offsets only need to reach its end.
+    constexpr qint64 kMax = std::numeric_limits<int>::max();
+    const qint64 target = placeCaret ? qint64(col) + offset : kMax;
+    editor.SetCaretCol(int(std::clamp<qint64>(target, 0, kMax)));
 }
 
 void insertLineAtCaretRow(TLineEditor& editor, const QString& text) {
     TProgramChange change(editor);
-    insertLineAt(editor, editor.CaretRow(), text);
+    editor.InsertLine(editor.CaretRow(), text);
 }
 
 void appendLine(TLineEditor& editor, const QString& text) {
     TProgramChange change(editor);
-    insertLineAt(editor, editor.LineCount(), text);
+    editor.InsertLine(editor.LineCount(), text);
 }
 
 } // namespace ts
