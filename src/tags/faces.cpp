@@ -553,11 +553,12 @@ public:
     }
 
     QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
-        QPixmap pm(size);
+        const QSize fitted = actualSize(size, mode, state);
+        QPixmap pm(fitted);
         pm.fill(Qt::transparent);
-        if (!size.isEmpty()) {
+        if (!fitted.isEmpty()) {
             QPainter p(&pm);
-            paint(&p, QRect(QPoint(0, 0), size), mode, state);
+            paint(&p, QRect(QPoint(0, 0), fitted), mode, state);
         }
         return pm;
     }
