@@ -3,6 +3,7 @@
 #include "editor/tsrichedit.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
+#include "platform/terror.h"
 
 #include <QFile>
 #include <QSignalSpy>
