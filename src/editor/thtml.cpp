@@ -88,14 +88,16 @@ void THTML::LoadDocument() {
     // A file that cannot be read leaves the window open and empty; the
     // failure reaches the general error handler with the file's name.
     ts::LoadedDocument doc = ts::loadDocumentFile(m_fileName);
+    // The appearance goes on before the text: restyling a loaded large file
+    // would cost seconds.
+    applySettingsAppearance(prefs);
     m_format = doc.format;
     m_richEdit->SetLineBreak(doc.lineBreak == ts::LineBreak::Lf   ? TSRichEdit::Eol::Lf
                              : doc.lineBreak == ts::LineBreak::Cr ? TSRichEdit::Eol::Cr
                                                                   : TSRichEdit::Eol::CrLf);
     m_richEdit->SetDocumentBytes(doc.utf8);
-    doc.utf8.clear();
+    doc.utf8 = QByteArray();
 
-    applySettingsAppearance(prefs);
     if (prefs.ShowComp) emit ComponentsRequested();
     SetCaption(m_fileName);
 
