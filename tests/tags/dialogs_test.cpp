@@ -1,0 +1,218 @@
+#include "tags/theading.h"
+#include "tags/thr.h"
+#include "tags/tupdown.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+template <typename T>
+T* child(QWidget& w, const char* name) {
+    T* c = w.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+void expectBuilderFrame(QDialog& d) {
+    const Qt::WindowFlags f = d.windowFlags();
+    EXPECT_TRUE(f & Qt::CustomizeWindowHint);
+    EXPECT_TRUE(f & Qt::WindowTitleHint);
+    EXPECT_FALSE(f & Qt::WindowSystemMenuHint);
+    EXPECT_FALSE(f & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(f & Qt::WindowMinMaxButtonsHint);
+    EXPECT_EQ(d.minimumSize(), d.maximumSize());
+}
+
+class HeadingDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dlg.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+        size = child<QLineEdit>(dlg, "eHeadSize");
+        text = child<QLineEdit>(dlg, "eHeadText");
+        upDown = child<TUpDown>(dlg, "UpDown1");
+        ASSERT_TRUE(size && text && upDown);
+    }
+    void up(int n = 1) {
+        for (int i = 0; i < n; ++i) QTest::mouseClick(upDown->upButton(), Qt::LeftButton);
+    }
+    void down(int n = 1) {
+        for (int i = 0; i < n; ++i) QTest::mouseClick(upDown->downButton(), Qt::LeftButton);
+    }
+
+    THeading dlg;
+    QLineEdit* size = nullptr;
+    QLineEdit* text = nullptr;
+    TUpDown* upDown = nullptr;
+};
+
+TEST_F(HeadingDialog, StartsAtSizeOneWithNoText) {
+    EXPECT_EQ(dlg.windowTitle(), "Heading");
+    expectBuilderFrame(dlg);
+    EXPECT_EQ(size->text(), "1");
+    EXPECT_TRUE(size->isReadOnly());
+    EXPECT_EQ(text->text(), "");
+    EXPECT_EQ(upDown->position(), 1);
+    EXPECT_EQ(child<QPushButton>(dlg, "bbCancel")->text(), "Cancel");
+    // OK before any change gives the empty first-level heading.
+    EXPECT_EQ(dlg.headingText(), "<H1></H1>");
+}
+
+TEST_F(HeadingDialog, LabelsLeadToTheirFields) {
+    auto labels = dlg.findChildren<QLabel*>();
+    QStringList seen;
+    for (QLabel* l : labels) {
+        seen << l->text();
+        if (l->text() == "&Size :") {
+            EXPECT_EQ(l->buddy(), size);
+        }
+        if (l->text() == "&Text :") {
+            EXPECT_EQ(l->buddy(), text);
+        }
+    }
+    EXPECT_TRUE(seen.contains("&Size :"));
+    EXPECT_TRUE(seen.contains("&Text :"));
+}
+
+TEST_F(HeadingDialog, UpDownStopsAtSixWithoutWrapping) {
+    up(4);
+    EXPECT_EQ(size->text(), "5");
+    up(3);
+    EXPECT_EQ(size->text(), "6");
+    EXPECT_EQ(upDown->position(), 6);
+    down(7);
+    EXPECT_EQ(size->text(), "1");
+    EXPECT_EQ(upDown->position(), 1);
+}
+
+TEST_F(HeadingDialog, ArrowKeysInTheSizeFieldStepToo) {
+    size->setFocus();
+    QTest::keyClick(size, Qt::Key_Up);
+    QTest::keyClick(size, Qt::Key_Up);
+    EXPECT_EQ(size->text(), "3");
+    QTest::keyClick(size, Qt::Key_Down);
+    EXPECT_EQ(size->text(), "2");
+    // Typing into the read-only field changes nothing.
+    QTest::keyClicks(size, "9");
+    EXPECT_EQ(size->text(), "2");
+}
+
+TEST_F(HeadingDialog, ResultFollowsBothFields) {
+    up();
+    QTest::keyClicks(text, "Welcome");
+    EXPECT_EQ(dlg.headingText(), "<H2>Welcome</H2>");
+    up(2);
+    EXPECT_EQ(dlg.headingText(), "<H4>Welcome</H4>");
+}
+
+TEST_F(HeadingDialog, TextTypedAndErasedGivesAnEmptyHeading) {
+    QTest::keyClicks(text, "abc");
+    for (int i = 0; i < 3; ++i) QTest::keyClick(text, Qt::Key_Backspace);
+    EXPECT_EQ(dlg.headingText(), "<H1></H1>");
+}
+
+TEST_F(HeadingDialog, OkAccepts) {
+    QTest::keyClicks(text, "<x&y>");
+    QTest::mouseClick(child<QPushButton>(dlg, "bbOK"), Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_FALSE(dlg.isVisible());
+    EXPECT_EQ(dlg.headingText(), "<H1><x&y></H1>");
+}
+
+TEST_F(HeadingDialog, CancelAndEscapeReject) {
+    QTest::mouseClick(child<QPushButton>(dlg, "bbCancel"), Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_FALSE(dlg.isVisible());
+
+    THeading other;
+    other.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&other));
+    QTest::keyClick(&other, Qt::Key_Escape);
+    EXPECT_EQ(other.result(), QDialog::Rejected);
+}
+
+TEST_F(HeadingDialog, EnterInTheTextFieldIsOk) {
+    QTest::keyClicks(text, "Hi");
+    QTest::keyClick(text, Qt::Key_Return);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.headingText(), "<H1>Hi</H1>");
+}
+
+class RuleDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dlg.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+        height = child<QLineEdit>(dlg, "eHRHeight");
+        ASSERT_TRUE(height);
+    }
+    THR dlg;
+    QLineEdit* height = nullptr;
+};
+
+TEST_F(RuleDialog, StartsWithHeightOne) {
+    EXPECT_EQ(dlg.windowTitle(), "Horizontal Rule");
+    expectBuilderFrame(dlg);
+    EXPECT_EQ(height->text(), "1");
+    EXPECT_EQ(child<QPushButton>(dlg, "bbCancel")->text(), "Cancel");
+    bool labelled = false;
+    for (QLabel* l : dlg.findChildren<QLabel*>())
+        if (l->text() == "&Height :") labelled = l->buddy() == height;
+    EXPECT_TRUE(labelled);
+}
+
+TEST_F(RuleDialog, OkStoresTheHeightAsTyped) {
+    height->clear();
+    QTest::keyClicks(height, "4");
+    QTest::mouseClick(child<QPushButton>(dlg, "bbOK"), Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Accepted);
+    EXPECT_EQ(dlg.heightText(), "4");
+    EXPECT_EQ(dlg.ruleText(), "<HR SIZE=4>");
+}
+
+TEST_F(RuleDialog, EmptyAndOddHeightsAreNotChecked) {
+    height->clear();
+    QTest::mouseClick(child<QPushButton>(dlg, "bbOK"), Qt::LeftButton);
+    EXPECT_EQ(dlg.ruleText(), "<HR SIZE=>");
+
+    THR other;
+    other.show();
+    auto* h = child<QLineEdit>(other, "eHRHeight");
+    h->clear();
+    QTest::keyClicks(h, " abc ");
+    QTest::keyClick(h, Qt::Key_Return);
+    EXPECT_EQ(other.result(), QDialog::Accepted);
+    EXPECT_EQ(other.ruleText(), "<HR SIZE= abc >");
+}
+
+TEST_F(RuleDialog, CancelKeepsNoResult) {
+    QTest::keyClicks(height, "7");
+    QTest::mouseClick(child<QPushButton>(dlg, "bbCancel"), Qt::LeftButton);
+    EXPECT_EQ(dlg.result(), QDialog::Rejected);
+    EXPECT_EQ(dlg.ruleText(), "");
+}
+
+TEST(UpDown, RangeClampsAndWrapIsOptional) {
+    TUpDown u;
+    QLineEdit e;
+    u.setRange(1, 3);
+    u.setAssociate(&e);
+    EXPECT_EQ(e.text(), "1");
+    u.setPosition(10);
+    EXPECT_EQ(u.position(), 3);
+    u.stepUp();
+    EXPECT_EQ(u.position(), 3);
+    u.setWrap(true);
+    u.stepUp();
+    EXPECT_EQ(u.position(), 1);
+    u.stepDown();
+    EXPECT_EQ(u.position(), 3);
+    EXPECT_EQ(e.text(), "3");
+}
+
+} // namespace

@@ -1,0 +1,148 @@
+#include "tags/faces.h"
+
+#include <QFontMetrics>
+#include <QImage>
+#include <QPushButton>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Share of the picture's pixels that are painted.
+double coverage(const QIcon& icon, int size, QIcon::Mode mode = QIcon::Normal) {
+    const QImage img = icon.pixmap(QSize(size, size), 1.0, mode).toImage().convertToFormat(QImage::Format_ARGB32);
+    int painted = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qAlpha(img.pixel(x, y)) > 64) ++painted;
+    return double(painted) / (img.width() * img.height());
+}
+
+const QStringList kPictureButtons{
+    // editing buttons
+    "sbSearch", "sbReplace", "sbIndent", "sbOutdent", "sbCut", "sbCopy", "sbPaste", "sbUndo", "sbComponents",
+    // palette pages
+    "sbQuickDoc", "sbAnchor", "sbImage", "sbQuickFont", "sbTableEdit", "sbTable", "sbTableCaption", "sbTR",
+    "sbTD", "sbQuickForm", "SpeedButton2", "sbText", "sbHiddenText", "sbEntry", "sbCheckBox", "sbRadioButton",
+    "sbDropDown", "sbSubmit", "sbReset", "sbOrdList", "sbUnOrdList", "sbListItem", "sbMenuList", "sbDirList",
+    "sbFrameSet", "sbFrame", "sbNoFrames", "sbParty", "sbColorMixer",
+    // main window toolbar
+    "sbNew", "sbOpen", "sbSave", "sbPrint", "sbExit",
+    // components tree and dialog buttons
+    "treeGroupOpen", "treeGroupClosed", "treeEntry", "bbOK", "bbCancel"};
+
+TEST(Faces, EveryPictureButtonHasAPicture) {
+    for (const QString& name : kPictureButtons) {
+        SCOPED_TRACE(name.toStdString());
+        const QIcon icon = ts::faceIcon(name);
+        ASSERT_FALSE(icon.isNull());
+        EXPECT_EQ(icon.name(), name);
+        EXPECT_GT(coverage(icon, 18), 0.03);
+        EXPECT_FALSE(ts::captionFace(name).has_value());
+    }
+    EXPECT_EQ(ts::pictureFaceNames().size(), kPictureButtons.size());
+}
+
+TEST(Faces, UnknownNamesHaveNoFace) {
+    EXPECT_TRUE(ts::faceIcon("sbNoSuchButton").isNull());
+    EXPECT_FALSE(ts::captionFace("sbNoSuchButton").has_value());
+    QToolButton b;
+    b.setObjectName("sbUser1");
+    EXPECT_FALSE(ts::applyFace(&b));
+    EXPECT_TRUE(b.icon().isNull());
+    EXPECT_EQ(b.text(), "");
+}
+
+TEST(Faces, PicturesAreDrawnAtTheRequestedSize) {
+    // A vector picture covers the same share of its square at any size.
+    for (const QString& name : kPictureButtons) {
+        SCOPED_TRACE(name.toStdString());
+        const QIcon icon = ts::faceIcon(name);
+        const QPixmap big = icon.pixmap(QSize(96, 96), 1.0);
+        EXPECT_EQ(big.deviceIndependentSize().toSize(), icon.actualSize(QSize(96, 96)));
+        EXPECT_NEAR(coverage(icon, 96), coverage(icon, 24), 0.08);
+    }
+}
+
+TEST(Faces, WidePartyPictureKeepsItsShape) {
+    const QIcon party = ts::faceIcon("sbParty");
+    const QSize s = party.actualSize(QSize(50, 18));
+    EXPECT_LE(s.width(), 50);
+    EXPECT_EQ(s.height(), 18);
+    EXPECT_GT(s.width(), 2 * s.height());
+}
+
+TEST(Faces, DisabledPicturesAreGreyAndDiffer) {
+    for (const QString& name : {QString("sbExit"), QString("sbSave"), QString("sbBold"), QString("sbNew")}) {
+        const QIcon icon = ts::faceIcon(name);
+        if (icon.isNull()) continue;
+        SCOPED_TRACE(name.toStdString());
+        const QImage normal = icon.pixmap(QSize(32, 32), 1.0, QIcon::Normal).toImage();
+        const QImage disabled = icon.pixmap(QSize(32, 32), 1.0, QIcon::Disabled).toImage();
+        EXPECT_NE(normal, disabled);
+        bool painted = false;
+        for (int y = 0; y < disabled.height(); ++y)
+            for (int x = 0; x < disabled.width(); ++x) {
+                const QColor c = disabled.pixelColor(x, y);
+                if (c.alpha() < 250) continue;
+                painted = true;
+                EXPECT_LE(std::abs(c.red() - c.green()) + std::abs(c.green() - c.blue()), 6) << x << "," << y;
+            }
+        EXPECT_TRUE(painted);
+    }
+}
+
+struct CaptionCase {
+    const char* name;
+    QString caption;
+    int pixels;
+    bool bold, italic, underline;
+};
+
+TEST(Faces, CaptionFacesHaveTheirTextFontAndHeight) {
+    const CaptionCase cases[] = {
+        {"sbHeading", "H", 13, true, false, false},
+        {"sbLineBreak", QString(QChar(0x21B5)), 13, false, false, false},
+        {"sbParagraph", QString(QChar(0x00B6)), 13, false, false, false},
+        {"sbHRule", QString(QChar(0x2212)), 19, false, false, false},
+        {"sbBold", "B", 11, true, false, false},
+        {"sbItalic", "I", 11, false, true, false},
+        {"sbUnderline", "U", 11, false, false, true},
+        {"sbPre", "Pre", 11, false, false, false},
+        {"sbSub", "Sub", 11, false, false, false},
+        {"sbSup", "Sup", 11, false, false, false},
+        {"sbStrong", "S", 13, true, false, false},
+        {"sbEmp", "Emp", 11, false, false, false},
+    };
+    for (const CaptionCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto face = ts::captionFace(c.name);
+        ASSERT_TRUE(face.has_value());
+        EXPECT_EQ(face->caption, c.caption);
+        EXPECT_EQ(face->font.pixelSize(), c.pixels);
+        EXPECT_EQ(face->font.bold(), c.bold);
+        EXPECT_EQ(face->font.italic(), c.italic);
+        EXPECT_EQ(face->font.underline(), c.underline);
+        // The fallback families carry the arrow and the minus sign.
+        EXPECT_TRUE(QFontMetrics(face->font).inFontUcs4(face->caption.at(0).unicode()));
+
+        QToolButton b;
+        b.setObjectName(c.name);
+        ASSERT_TRUE(ts::applyFace(&b));
+        EXPECT_EQ(b.text(), c.caption);
+        EXPECT_TRUE(b.icon().isNull());
+        EXPECT_EQ(b.font().pixelSize(), c.pixels);
+        EXPECT_EQ(b.palette().color(QPalette::Active, QPalette::ButtonText), QColor(0, 0, 255));
+        EXPECT_NE(b.palette().color(QPalette::Disabled, QPalette::ButtonText), QColor(0, 0, 255));
+    }
+}
+
+TEST(Faces, ApplyFaceGivesPictureButtonsTheirIcon) {
+    QPushButton ok;
+    ok.setObjectName("bbOK");
+    EXPECT_TRUE(ts::applyFace(&ok));
+    EXPECT_EQ(ok.icon().name(), "bbOK");
+    EXPECT_FALSE(ts::applyFace(nullptr));
+}
+
+} // namespace
