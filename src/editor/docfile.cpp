@@ -370,7 +370,7 @@ bool isValidUtf8(std::string_view s) {
 
 std::optional<LoadedDocument> decodeDocument(QByteArray bytes) {
     const std::string_view all(bytes.constData(), size_t(bytes.size()));
-    if (std::memchr(all.data(), 0, all.size())) return std::nullopt;
+    if (!all.empty() && std::memchr(all.data(), 0, all.size())) return std::nullopt;
 
     LoadedDocument doc;
     const bool bom = all.starts_with(kBom);
@@ -429,6 +429,7 @@ EncodedDocument encodeDocument(std::string_view utf8, const DocumentFormat& form
 }
 
 LineBreak detectLineBreak(std::string_view text) {
+    if (text.empty()) return LineBreak::CrLf;
     const void* lf = std::memchr(text.data(), '\n', text.size());
     const size_t end = lf ? size_t(static_cast<const char*>(lf) - text.data()) : text.size();
     const void* cr = std::memchr(text.data(), '\r', end);

@@ -361,6 +361,7 @@ TEST(LineBreaks, TheFirstBreakDecidesAndNoneMeansCrLf) {
     }
     const QByteArray far = QByteArray(1 << 20, 'x') + "\r" + QByteArray(1000, 'y') + "\n";
     EXPECT_EQ(detectLineBreak(view(far)), LineBreak::Cr);
+    EXPECT_EQ(detectLineBreak({}), LineBreak::CrLf);
     EXPECT_EQ(lineBreakBytes(LineBreak::CrLf), QByteArray("\r\n"));
     EXPECT_EQ(lineBreakBytes(LineBreak::Lf), QByteArray("\n"));
     EXPECT_EQ(lineBreakBytes(LineBreak::Cr), QByteArray("\r"));
@@ -756,6 +757,20 @@ TEST(SaveFileAtomically, RespectsFoldersAndFilesTheUserMayNotWrite) {
     EXPECT_EQ(statOf(mine).st_uid, kOtherUid);
     EXPECT_EQ(entries(dir.path()), (QStringList{"mine.htm", "roots.htm"}));
     EXPECT_EQ(entries(tmp.path()), QStringList{"new content"}) << "backup left behind";
+
+    // Their file in a group they are not in: a rename could not keep the group, so in place.
+    const QString foreignGroup = tmp.filePath(QStringLiteral("group.htm"));
+    writeBytes(foreignGroup, "old");
+    ASSERT_EQ(::chown(QFile::encodeName(foreignGroup).constData(), kOtherUid, 0), 0);
+    openUp(foreignGroup, 0664);
+    const ino_t groupInode = statOf(foreignGroup).st_ino;
+    r = save(foreignGroup);
+    EXPECT_EQ(r.exitCode, 0) << r.errorText.toStdString();
+    EXPECT_EQ(readBytes(foreignGroup), QByteArray("new"));
+    EXPECT_EQ(statOf(foreignGroup).st_gid, 0u);
+    EXPECT_EQ(statOf(foreignGroup).st_ino, groupInode);
+    EXPECT_EQ(statOf(foreignGroup).st_mode & 07777, 0664u);
+    ASSERT_TRUE(QFile::remove(foreignGroup));
 
     // A read-only file of theirs in a folder they may write: not replaced.
     const QString readOnly = tmp.filePath(QStringLiteral("readonly.htm"));
