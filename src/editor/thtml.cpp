@@ -1,5 +1,7 @@
 #include "editor/thtml.h"
 
+#include "editor/editcommands.h"
+#include "editor/primitives.h"
 #include "editor/search.h"
 #include "editor/template.h"
 #include "editor/tfinddialog.h"
@@ -8,10 +10,16 @@
 #include "platform/command.h"
 #include "platform/commondialogs.h"
 #include "settings/tprefsrecord.h"
+#include "tags/inlinetags.h"
+#include "tags/theading.h"
+#include "tags/thr.h"
 
 #include <QCloseEvent>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QSet>
 #include <QStatusBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -23,13 +31,15 @@ THTML::THTML(QWidget* parent) : QWidget(parent) {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    m_panel1 = new QWidget(this);
-    m_panel1->setObjectName(QStringLiteral("Panel1"));
-    m_panel1->setFixedHeight(73);
+    m_palette = ts::buildPalette(this);
+    m_panel1 = m_palette.panel1;
     layout->addWidget(m_panel1);
 
     m_richEdit = new TSRichEdit(this);
     layout->addWidget(m_richEdit, 1);
+    m_richEdit->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_richEdit, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { m_palette.pmHTML->popup(m_richEdit->mapToGlobal(at)); });
 
     m_statusBar = new QStatusBar(this);
     m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
@@ -47,6 +57,7 @@ THTML::THTML(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_statusBar);
 
     connect(m_richEdit, &TSRichEdit::StatusChanged, this, &THTML::PosChange);
+    wirePalette();
 
     m_findDialog = new TFindDialog(this);
     m_replaceDialog = new TReplaceDialog(this);
@@ -88,14 +99,16 @@ void THTML::LoadDocument() {
     // A file that cannot be read leaves the window open and empty; the
     // failure reaches the general error handler with the file's name.
     ts::LoadedDocument doc = ts::loadDocumentFile(m_fileName);
+    // The appearance goes on before the text: restyling a loaded large file
+    // would cost seconds.
+    applySettingsAppearance(prefs);
     m_format = doc.format;
     m_richEdit->SetLineBreak(doc.lineBreak == ts::LineBreak::Lf   ? TSRichEdit::Eol::Lf
                              : doc.lineBreak == ts::LineBreak::Cr ? TSRichEdit::Eol::Cr
                                                                   : TSRichEdit::Eol::CrLf);
     m_richEdit->SetDocumentBytes(doc.utf8);
-    doc.utf8.clear();
+    doc.utf8 = QByteArray();
 
-    applySettingsAppearance(prefs);
     if (prefs.ShowComp) emit ComponentsRequested();
     SetCaption(m_fileName);
 
@@ -292,4 +305,73 @@ void THTML::Replace(bool all) {
     sci(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(plan.replacement.size()),
         reinterpret_cast<long>(plan.replacement.data()));
     sci(QsciScintillaBase::SCI_SETSEL, plan.finalSelection.start, static_cast<long>(plan.finalSelection.end));
+}
+
+void THTML::wirePalette() {
+    auto command = [this](const char* name, auto handler) {
+        QToolButton* button = m_palette.button(QString::fromLatin1(name));
+        connect(button, &QToolButton::clicked, this, [this, handler] { ts::runCommand(this, [&] { handler(); }); });
+        return button;
+    };
+    command("sbSearch", [this] { sbSearchClick(); });
+    command("sbReplace", [this] { sbReplaceClick(); });
+    command("sbIndent", [this] { sbIndentClick(); });
+    command("sbOutdent", [this] { sbUnIndentClick(); });
+    command("sbCut", [this] { m_richEdit->cut(); });
+    command("sbCopy", [this] { m_richEdit->copy(); });
+    command("sbPaste", [this] { m_richEdit->paste(); });
+    command("sbUndo", [this] { m_richEdit->undo(); });
+
+    QSet<QToolButton*> wired;
+    for (const char* name : {"sbSearch", "sbReplace", "sbIndent", "sbOutdent", "sbCut", "sbCopy", "sbPaste", "sbUndo"})
+        wired << m_palette.button(QString::fromLatin1(name));
+    for (const ts::TInlineTag& tag : ts::inlineTags()) {
+        QToolButton* button = m_palette.button(tag.objectName);
+        if (!button) continue;
+        connect(button, &QToolButton::clicked, this,
+                [this, &tag] { ts::runCommand(this, [&] { InsertInlineTag(tag.objectName); }); });
+        wired << button;
+    }
+    // Buttons whose dialogs are not built yet are there, but disabled.
+    for (QToolButton* button : m_palette.buttons)
+        if (!wired.contains(button)) button->setEnabled(false);
+    for (QAction* action : m_palette.menuActions) action->setEnabled(false);
+}
+
+void THTML::InsertInlineTag(const QString& objectName) {
+    const ts::TInlineTag* tag = ts::inlineTag(objectName);
+    if (!tag) return;
+    QString text = tag->text;
+    switch (tag->source) {
+    case ts::TInlineSource::Fixed: break;
+    case ts::TInlineSource::HeadingDialog: {
+        THeading dlg(this);
+        if (dlg.exec() != QDialog::Accepted) return;
+        text = dlg.headingText();
+        break;
+    }
+    case ts::TInlineSource::RuleSetting: {
+        // Read afresh at every press: a change in the preferences counts at once.
+        if (TPrefsRecord::load().UseNetscapeExt) {
+            THR dlg(this);
+            if (dlg.exec() != QDialog::Accepted) return;
+            text = dlg.ruleText();
+        } else {
+            text = ts::composeRule();
+        }
+        break;
+    }
+    }
+    ts::insertInlineTag(*m_richEdit, *tag, text);
+    PosChange();
+}
+
+void THTML::sbIndentClick() {
+    ts::indentLine(*m_richEdit);
+    PosChange();
+}
+
+void THTML::sbUnIndentClick() {
+    ts::unindentLine(*m_richEdit);
+    PosChange();
 }

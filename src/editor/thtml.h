@@ -1,5 +1,6 @@
 #pragma once
 #include "editor/docfile.h"
+#include "editor/palette.h"
 
 #include <QLabel>
 #include <QString>
@@ -62,6 +63,12 @@ public:
     TFindDialog* FindDialog1() const { return m_findDialog; }
     TReplaceDialog* ReplaceDialog1() const { return m_replaceDialog; }
 
+    // A fixed tag button of the palette, by its objectName (with its dialog where it has one).
+    void InsertInlineTag(const QString& objectName);
+    void sbIndentClick();
+    void sbUnIndentClick();
+    const ts::TPalette& Palette() const { return m_palette; }
+
     TSRichEdit* RichEdit() const { return m_richEdit; }
     QStatusBar* StatusBar1() const { return m_statusBar; }
     QString PanelText(int index) const;
@@ -89,11 +96,13 @@ protected:
 private:
     void applySettingsAppearance(const struct TPrefsRecord& prefs);
     void maximiseInFrame();
+    void wirePalette();
 
     QString m_fileName;
     ts::DocumentFormat m_format;
     TSRichEdit* m_richEdit = nullptr;
     QWidget* m_panel1 = nullptr;
+    ts::TPalette m_palette;
     QStatusBar* m_statusBar = nullptr;
     std::array<QLabel*, 4> m_panels{};
     TFindDialog* m_findDialog = nullptr;

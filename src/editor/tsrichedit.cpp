@@ -3,6 +3,7 @@
 #include "editor/accessibility.h"
 
 #include <Qsci/qscilexerhtml.h>
+#include <QAccessible>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFontDatabase>
@@ -27,9 +28,15 @@ TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibil
     // Lines scroll horizontally as far as the longest line needs.
     sci(SCI_SETSCROLLWIDTHTRACKING, 1);
     sci(SCI_SETSCROLLWIDTH, 1);
-    // Only text changes are of interest; the other notifications cost time on large files.
-    sci(SCI_SETMODEVENTMASK, SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT);
-    sci(SCI_SETIDLESTYLING, SC_IDLESTYLING_ALL);
+    // QScintilla's handling of the change notifications counts characters
+    // from the start of the document at every edit, which makes typing deep in
+    // a large file take over 100 ms. They only feed the screen-reader text
+    // events, so they are kept only while an assistive technology is active;
+    // the status bar follows the update notifications instead.
+    sci(SCI_SETMODEVENTMASK, QAccessible::isActive() ? (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT) : 0);
+    // Styling happens after painting, in idle time: a jump deep into a large
+    // file shows at once instead of styling everything above it first.
+    sci(SCI_SETIDLESTYLING, SC_IDLESTYLING_TOVISIBLE);
     // The selection is shown only while the editor has the focus.
     sci(SCI_HIDESELECTION, hasFocus() ? 0 : 1);
 
@@ -186,6 +193,8 @@ void TSRichEdit::SetDocumentBytes(const QByteArray& utf8) {
     // otherwise hold a second copy of the whole file.
     sci(SCI_SETUNDOCOLLECTION, 0);
     sci(SCI_CLEARALL);
+    // Room for the whole text at once, so the buffer is not regrown and copied.
+    sci(SCI_ALLOCATE, utf8.size() + 1);
     if (!utf8.isEmpty()) sci(SCI_APPENDTEXT, utf8.size(), reinterpret_cast<qintptr>(utf8.constData()));
     sci(SCI_SETUNDOCOLLECTION, 1);
     sci(SCI_EMPTYUNDOBUFFER);

@@ -3,11 +3,13 @@
 #include "editor/tsrichedit.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
+#include "platform/terror.h"
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 using ts::test::FreshRegistry;
@@ -179,4 +181,30 @@ TEST(OpenDocument, LineBreaksOfTheFileAreKept) {
     EXPECT_EQ(text(doc), QByteArray("a\nb\r\nc\rd"));
     EXPECT_EQ(doc.RichEdit()->LineBreak(), TSRichEdit::Eol::Lf);
     EXPECT_EQ(doc.LineCount(), 4);
+}
+
+TEST(Palette, ButtonsWriteIntoTheirOwnDocumentAndUndoTakesThemBack) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    THTML doc;
+    doc.RichEdit()->SetDocumentBytes("abcdef\r\n");
+    doc.RichEdit()->SetCaretRow(0);
+    doc.RichEdit()->SetCaretCol(3);
+    doc.Palette().button(QStringLiteral("sbBold"))->click();
+    EXPECT_EQ(text(doc), QByteArray("abc<B></B>def\r\n"));
+    EXPECT_EQ(doc.PanelText(0), QStringLiteral("6:0"));
+    EXPECT_EQ(doc.PanelText(1), QStringLiteral("modified..."));
+    doc.Palette().button(QStringLiteral("sbIndent"))->click();
+    EXPECT_EQ(text(doc), QByteArray("  abc<B></B>def\r\n"));
+    doc.Palette().button(QStringLiteral("sbUndo"))->click();
+    doc.Palette().button(QStringLiteral("sbUndo"))->click();
+    EXPECT_EQ(text(doc), QByteArray("abcdef\r\n"));
+
+    // Without the Netscape extensions the rule needs no dialog.
+    doc.RichEdit()->SetCaretRow(0);
+    doc.Palette().button(QStringLiteral("sbHRule"))->click();
+    EXPECT_EQ(text(doc), QByteArray("<HR>\r\nabcdef\r\n"));
+    // Buttons of builders not here yet are disabled, not faked.
+    EXPECT_FALSE(doc.Palette().button(QStringLiteral("sbQuickDoc"))->isEnabled());
+    EXPECT_TRUE(doc.Palette().button(QStringLiteral("sbItalic"))->isEnabled());
 }

@@ -1,0 +1,161 @@
+// Opening, showing, typing in and saving large documents, beside the bare
+// cost of the same bytes in QScintilla and in QPlainTextEdit.
+// Each mode runs in a process of its own so that its peak memory is its own.
+#include "editor/accessibility.h"
+#include "editor/thtml.h"
+#include "editor/tsrichedit.h"
+
+#include <Qsci/qsciscintilla.h>
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace {
+
+long peakKiB() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+void paint(QWidget& w) {
+    w.show();
+    w.repaint();
+    QCoreApplication::processEvents();
+}
+
+void report(const char* what, double ms) { std::printf("%s_ms=%.1f\n", what, ms); }
+
+int editorOpenAndSave(const QString& path) {
+    THTML doc;
+    doc.resize(900, 700);
+    QElapsedTimer t;
+    t.start();
+    doc.SetFileName(path);
+    doc.LoadDocument();
+    paint(doc);
+    report("open", double(t.nsecsElapsed()) / 1e6);
+    std::printf("open_peak_kib=%ld\n", peakKiB());
+
+    // One edit, so the save writes what a user would save.
+    doc.RichEdit()->SetCaretRow(1);
+    doc.RichEdit()->InsertLine(1, QStringLiteral("<!-- edited -->"));
+    doc.SetFileName(path + QStringLiteral(".saved"));
+    t.restart();
+    doc.WriteFile();
+    report("save", double(t.nsecsElapsed()) / 1e6);
+    std::printf("peak_kib=%ld\n", peakKiB());
+    QFile::remove(path + QStringLiteral(".saved"));
+    return 0;
+}
+
+int floorOpen(const QString& path) {
+    QsciScintilla editor;
+    editor.resize(900, 700);
+    editor.setUtf8(true);
+    QElapsedTimer t;
+    t.start();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return 1;
+    const QString text = QString::fromUtf8(f.readAll());
+    editor.setText(text);
+    paint(editor);
+    report("open", double(t.nsecsElapsed()) / 1e6);
+    std::printf("peak_kib=%ld\n", peakKiB());
+    return 0;
+}
+
+int plainOpen(const QString& path) {
+    QPlainTextEdit editor;
+    editor.resize(900, 700);
+    QElapsedTimer t;
+    t.start();
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return 1;
+    editor.setPlainText(QString::fromUtf8(f.readAll()));
+    paint(editor);
+    report("open", double(t.nsecsElapsed()) / 1e6);
+    std::printf("peak_kib=%ld\n", peakKiB());
+    return 0;
+}
+
+int emptyEditor() {
+    THTML doc;
+    paint(doc);
+    std::printf("peak_kib=%ld\n", peakKiB());
+    return 0;
+}
+
+// Per keystroke: the key, the editor's repaint and the status bar refresh.
+double typeAt(THTML& doc, int line, int keys) {
+    doc.RichEdit()->SetCaretRow(line);
+    doc.RichEdit()->SetCaretCol(3);
+    paint(doc);
+    QElapsedTimer t;
+    t.start();
+    for (int k = 0; k < keys; ++k) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
+        QCoreApplication::sendEvent(doc.RichEdit(), &press);
+        QKeyEvent right(QEvent::KeyPress, k % 2 ? Qt::Key_Right : Qt::Key_Left, Qt::NoModifier);
+        QCoreApplication::sendEvent(doc.RichEdit(), &right);
+        doc.repaint();
+        QCoreApplication::processEvents();
+    }
+    return double(t.nsecsElapsed()) / 1e6 / keys;
+}
+
+int typing(const QString& path) {
+    THTML big;
+    big.resize(900, 700);
+    big.SetFileName(path);
+    big.LoadDocument();
+    paint(big);
+    const int deep = std::min(400000, big.LineCount() - 1);
+    QElapsedTimer jump;
+    jump.start();
+    big.RichEdit()->SetCaretRow(deep);
+    paint(big);
+    std::printf("first_jump_to_line_%d_ms=%.1f\n", deep, double(jump.nsecsElapsed()) / 1e6);
+    const double deepMs = typeAt(big, deep, 200);
+
+    QTemporaryDir dir;
+    const QString small = dir.filePath(QStringLiteral("small.html"));
+    QFile f(small);
+    if (!f.open(QIODevice::WriteOnly)) return 1;
+    for (int k = 0; k < 1000; ++k) f.write("<P>a small document line of text</P>\r\n");
+    f.close();
+    THTML little;
+    little.resize(900, 700);
+    little.SetFileName(small);
+    little.LoadDocument();
+    const double smallMs = typeAt(little, 500, 200);
+    std::printf("keystroke_line_%d_ms=%.3f\nkeystroke_small_doc_ms=%.3f\n", deep, deepMs, smallMs);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir config;
+    qputenv("TAGSMITH_REGISTRY", config.filePath(QStringLiteral("bench.reg")).toLocal8Bit());
+    QApplication app(argc, argv);
+    installEditorAccessibility();
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s editor|floor|plain|empty|typing [file]\n", argv[0]);
+        return 2;
+    }
+    const QString mode = QString::fromLocal8Bit(argv[1]);
+    const QString path = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString();
+    if (mode == QLatin1String("editor")) return editorOpenAndSave(path);
+    if (mode == QLatin1String("floor")) return floorOpen(path);
+    if (mode == QLatin1String("plain")) return plainOpen(path);
+    if (mode == QLatin1String("empty")) return emptyEditor();
+    if (mode == QLatin1String("typing")) return typing(path);
+    return 2;
+}

@@ -1,0 +1,67 @@
+#!/usr/bin/env bash
+# Open, show, save and type in 50 MB and 200 MB HTML files; prints the
+# editor's figures beside the bare QScintilla floor, QPlainTextEdit and cp.
+# Usage: bash bench/app/file_bench.sh [build-dir]   (default build/release)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$root/build/release}
+if [[ ! -x "$build/bench/app/file_bench" ]]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAGSMITH_TESTS=OFF >/dev/null
+fi
+cmake --build "$build" --target file_bench >/dev/null
+bin="$build/bench/app/file_bench"
+work=${BENCH_DIR:-/tmp/tagsmith-bench}
+mkdir -p "$work"
+
+make_file() { # size in MB, path: CR LF lines of markup with some non-ASCII text
+  local mb=$1 out=$2
+  [[ -f "$out" ]] && return
+  python3 - "$mb" "$out" <<'PY'
+import sys
+mb, out = int(sys.argv[1]), sys.argv[2]
+line = '<TR><TD CLASS="c{0}">Zürich {0}</TD><TD><A HREF="page{0}.html">link text for row {0}</A></TD></TR>\r\n'
+with open(out, 'wb') as f:
+    n, size = 0, 0
+    f.write(b'<!DOCTYPE HTML PUBLIC "-//IETF//DTD HTML 3.0//EN">\r\n<HTML><BODY><TABLE>\r\n')
+    while size < mb * 1000 * 1000:
+        b = line.format(n).encode('utf-8'); f.write(b); size += len(b); n += 1
+    f.write(b'</TABLE></BODY></HTML>\r\n')
+PY
+}
+
+field() { sed -n "s/^$1=//p"; }
+
+ms_of() { # wall time of a command in ms
+  local t0 t1; t0=$(date +%s%N); "$@" >/dev/null; t1=$(date +%s%N); echo $(( (t1 - t0) / 1000000 ))
+}
+
+empty_kib=$("$bin" empty | field peak_kib)
+printf '%-8s %-28s %10s %12s\n' size what ms "peak MiB"
+for mb in 50 200; do
+  f="$work/doc$mb.html"
+  make_file "$mb" "$f"
+  sync
+  cat "$f" >/dev/null  # page cache, as for every other run
+  ed=$("$bin" editor "$f"); fl=$("$bin" floor "$f"); pl=$("$bin" plain "$f")
+  cp_ms=$(ms_of cp "$f" "$f.copy"); rm -f "$f.copy"
+  # The editor syncs what it saved to disk; so does this copy.
+  cps_ms=$(ms_of dd if="$f" of="$f.copy" bs=4M conv=fsync status=none); rm -f "$f.copy"
+  bytes=$(stat -c %s "$f")
+  printf '%-8s %-28s %10s %12s\n' "${mb}MB" "editor open (to first paint)" "$(echo "$ed" | field open_ms)" $(( $(echo "$ed" | field open_peak_kib) / 1024 ))
+  printf '%-8s %-28s %10s %12s\n' "${mb}MB" "floor: read+decode+setText" "$(echo "$fl" | field open_ms)" $(( $(echo "$fl" | field peak_kib) / 1024 ))
+  printf '%-8s %-28s %10s %12s\n' "${mb}MB" "QPlainTextEdit setPlainText" "$(echo "$pl" | field open_ms)" $(( $(echo "$pl" | field peak_kib) / 1024 ))
+  printf '%-8s %-28s %10s %12s\n' "${mb}MB" "editor save" "$(echo "$ed" | field save_ms)" $(( $(echo "$ed" | field peak_kib) / 1024 ))
+  printf '%-8s %-28s %10s\n' "${mb}MB" "cp" "$cp_ms"
+  printf '%-8s %-28s %10s\n' "${mb}MB" "copy + fsync (dd conv=fsync)" "$cps_ms"
+  python3 - "$ed" "$fl" "$cp_ms" "$empty_kib" "$bytes" "$cps_ms" <<'PY'
+import sys
+def f(text, key):
+    for l in text.splitlines():
+        if l.startswith(key + '='): return float(l.split('=')[1])
+ed, fl, cp, empty, size, cps = sys.argv[1], sys.argv[2], float(sys.argv[3]), float(sys.argv[4]), float(sys.argv[5]), float(sys.argv[6])
+print('         open / floor = %.2f (target <= 1.3)   save / cp = %.2f, save / (copy + fsync) = %.2f (target <= 3)   (peak - empty) / file = %.2f (target <= 3)' % (
+    f(ed, 'open_ms') / f(fl, 'open_ms'), f(ed, 'save_ms') / max(cp, 1), f(ed, 'save_ms') / max(cps, 1), (f(ed, 'peak_kib') - empty) * 1024 / size))
+PY
+done
+echo "typing (per keystroke, with repaint and status bar):"
+"$bin" typing "$work/doc50.html" | sed 's/^/  /'

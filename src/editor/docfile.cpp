@@ -1,0 +1,477 @@
+#include "editor/docfile.h"
+
+#include "editor/cp1252.h"
+#include "platform/terror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace ts {
+namespace {
+
+constexpr std::string_view kBom{"\xEF\xBB\xBF", 3};
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+
+inline std::uint64_t load8(const unsigned char* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+}
+
+inline bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+// Length of the valid multi-byte sequence at p (lead byte >= 0x80), or 0.
+inline int multiByteLength(const unsigned char* p, size_t avail) {
+    const unsigned char b0 = p[0];
+    if (b0 < 0xC2) return 0; // a continuation byte, or the lead of an overlong pair
+    if (b0 < 0xE0) return avail >= 2 && isContinuation(p[1]) ? 2 : 0;
+    if (b0 < 0xF0) {
+        if (avail < 3) return 0;
+        // E0 would be overlong below A0, ED a surrogate from A0 on.
+        const unsigned char lo = b0 == 0xE0 ? 0xA0 : 0x80;
+        const unsigned char hi = b0 == 0xED ? 0x9F : 0xBF;
+        return p[1] >= lo && p[1] <= hi && isContinuation(p[2]) ? 3 : 0;
+    }
+    if (b0 < 0xF5) {
+        if (avail < 4) return 0;
+        // F0 would be overlong below 90, F4 above U+10FFFF from 90 on.
+        const unsigned char lo = b0 == 0xF0 ? 0x90 : 0x80;
+        const unsigned char hi = b0 == 0xF4 ? 0x8F : 0xBF;
+        return p[1] >= lo && p[1] <= hi && isContinuation(p[2]) && isContinuation(p[3]) ? 4 : 0;
+    }
+    return 0;
+}
+
+// ---- Failures -------------------------------------------------------------
+
+QString reasonText(int err) {
+    switch (err) {
+    case ENOENT: return QStringLiteral("Datei oder Verzeichnis nicht gefunden.");
+    case EACCES: return QStringLiteral("Zugriff verweigert.");
+    case EPERM: return QStringLiteral("Die Operation ist nicht erlaubt.");
+    case ENOSPC: return QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei.");
+    case EDQUOT: return QStringLiteral("Das Speicherkontingent ist erschöpft.");
+    case EFBIG: return QStringLiteral("Die Datei ist zu groß.");
+    case EROFS: return QStringLiteral("Das Dateisystem ist schreibgeschützt.");
+    case EISDIR: return QStringLiteral("Das ist ein Verzeichnis.");
+    case ENOTDIR: return QStringLiteral("Ein Teil des Pfades ist kein Verzeichnis.");
+    case ENAMETOOLONG: return QStringLiteral("Der Dateiname ist zu lang.");
+    case ELOOP: return QStringLiteral("Zu viele Ebenen symbolischer Links.");
+    case EIO: return QStringLiteral("Ein-/Ausgabefehler.");
+    case ENOMEM: return QStringLiteral("Nicht genügend Arbeitsspeicher.");
+    case EMFILE:
+    case ENFILE: return QStringLiteral("Zu viele offene Dateien.");
+    case ETXTBSY: return QStringLiteral("Die Datei wird gerade ausgeführt.");
+    default: return QString::fromLocal8Bit(std::strerror(err)) + QLatin1Char('.');
+    }
+}
+
+const QString kNotRegular = QStringLiteral("Das ist keine gewöhnliche Datei.");
+
+[[noreturn]] void throwReadError(const QString& path, const QString& reason) {
+    throw TError(QStringLiteral("Datei \"%1\" kann nicht geöffnet werden. %2")
+                     .arg(QDir::toNativeSeparators(path), reason));
+}
+
+QString writeMessage(const QString& path, const QString& reason) {
+    return QStringLiteral("Datei \"%1\" kann nicht geschrieben werden. %2")
+        .arg(QDir::toNativeSeparators(path), reason);
+}
+
+[[noreturn]] void throwWriteError(const QString& path, int err) {
+    throw TError(writeMessage(path, reasonText(err)));
+}
+
+// ---- System calls that may be interrupted ---------------------------------
+
+template <typename F>
+auto retry(F f) {
+    for (;;) {
+        auto r = f();
+        if (r >= 0 || errno != EINTR) return r;
+    }
+}
+
+class Fd {
+public:
+    Fd() = default;
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    Fd(Fd&& o) noexcept : m_fd(o.m_fd) { o.m_fd = -1; }
+    Fd& operator=(Fd&& o) noexcept {
+        std::swap(m_fd, o.m_fd);
+        return *this;
+    }
+    int get() const { return m_fd; }
+    explicit operator bool() const { return m_fd >= 0; }
+    // Closes and reports the error close() gives (some file systems only
+    // report a failed write here); 0 on success.
+    int close() {
+        const int fd = std::exchange(m_fd, -1);
+        return fd >= 0 && ::close(fd) != 0 && errno != EINTR ? errno : 0;
+    }
+
+private:
+    int m_fd = -1;
+};
+
+int writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const size_t chunk = std::min<size_t>(data.size(), size_t(1) << 30);
+        const ssize_t n = retry([&] { return ::write(fd, data.data(), chunk); });
+        if (n < 0) return errno;
+        if (n == 0) return EIO;
+        data.remove_prefix(size_t(n));
+    }
+    return 0;
+}
+
+int writePieces(int fd, std::span<const std::string_view> pieces) {
+    for (std::string_view piece : pieces)
+        if (int err = writeAll(fd, piece)) return err;
+    return 0;
+}
+
+int syncFd(int fd) { return retry([&] { return ::fsync(fd); }) == 0 ? 0 : errno; }
+
+// Copies the whole content of `from` over the start of `to`; both from offset 0.
+int copyContent(int from, int to) {
+    if (::lseek(from, 0, SEEK_SET) < 0 || ::lseek(to, 0, SEEK_SET) < 0) return errno;
+    QByteArray buffer(1 << 20, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t n = retry([&] { return ::read(from, buffer.data(), size_t(buffer.size())); });
+        if (n < 0) return errno;
+        if (n == 0) return 0;
+        if (int err = writeAll(to, std::string_view(buffer.constData(), size_t(n)))) return err;
+    }
+}
+
+// ---- Paths ----------------------------------------------------------------
+
+QByteArray dirOf(const QByteArray& path) {
+    const qsizetype slash = path.lastIndexOf('/');
+    if (slash < 0) return QByteArrayLiteral(".");
+    if (slash == 0) return QByteArrayLiteral("/");
+    return path.left(slash);
+}
+
+QByteArray nameOf(const QByteArray& path) { return path.mid(path.lastIndexOf('/') + 1); }
+
+// Syncs a folder so that a rename or a new file in it survives a crash. Some
+// file systems cannot sync folders (EINVAL); they need not.
+int syncDir(const QByteArray& dir) {
+    Fd d(retry([&] { return ::open(dir.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); }));
+    if (!d) return errno;
+    const int err = syncFd(d.get());
+    return err == EINVAL ? 0 : err;
+}
+
+// The file a path names after following symbolic links; `exists` is false
+// for a path (or a dangling link) that names no file yet.
+struct Target {
+    QByteArray path;
+    bool exists = false;
+    struct stat st {};
+};
+
+Target resolveTarget(const QString& userPath) {
+    Target t;
+    t.path = QFile::encodeName(userPath);
+    if (t.path.isEmpty()) throwWriteError(userPath, ENOENT);
+    for (int hops = 0;; ++hops) {
+        if (::lstat(t.path.constData(), &t.st) != 0) {
+            if (errno != ENOENT) throwWriteError(userPath, errno);
+            t.exists = false;
+            return t;
+        }
+        if (!S_ISLNK(t.st.st_mode)) {
+            t.exists = true;
+            return t;
+        }
+        if (hops == 40) throwWriteError(userPath, ELOOP);
+        QByteArray link(qsizetype(t.st.st_size > 0 ? t.st.st_size : 255) + 1, Qt::Uninitialized);
+        for (;;) {
+            const ssize_t n = ::readlink(t.path.constData(), link.data(), size_t(link.size()));
+            if (n < 0) throwWriteError(userPath, errno);
+            if (n < link.size()) {
+                link.truncate(n);
+                break;
+            }
+            link.resize(link.size() * 2);
+        }
+        t.path = link.startsWith('/') ? link : dirOf(t.path) + '/' + link;
+    }
+}
+
+// A new file beside `target` (or in `dir`) with a name nobody else uses:
+// ".<name>.<random><suffix>", with the name shortened to stay within the
+// length limit of a file name.
+Fd createUniqueFile(const QByteArray& dir, const QByteArray& targetName, const char* suffix, int flags,
+                    mode_t mode, QByteArray* created, int* err) {
+    const QByteArray stem = dir + "/." + targetName.left(200) + '.';
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QByteArray name =
+            stem + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + suffix;
+        const int fd = retry([&] { return ::open(name.constData(), flags | O_CREAT | O_EXCL | O_CLOEXEC, mode); });
+        if (fd >= 0) {
+            *created = name;
+            return Fd(fd);
+        }
+        if (errno != EEXIST) break;
+    }
+    *err = errno;
+    return Fd();
+}
+
+// Removes a file of ours unless told to keep it.
+class RemoveGuard {
+public:
+    explicit RemoveGuard(QByteArray path) : m_path(std::move(path)) {}
+    ~RemoveGuard() {
+        if (!m_path.isEmpty()) ::unlink(m_path.constData());
+    }
+    void keep() { m_path.clear(); }
+    RemoveGuard(const RemoveGuard&) = delete;
+    RemoveGuard& operator=(const RemoveGuard&) = delete;
+
+private:
+    QByteArray m_path;
+};
+
+// Writes a temporary file and renames it over the target. Returns false,
+// having changed nothing, when the file must be written in place instead.
+bool replaceByRename(const QString& userPath, const Target& t, std::span<const std::string_view> pieces) {
+    const QByteArray dir = dirOf(t.path);
+    QByteArray tempName;
+    int err = 0;
+    // A new file gets the usual 0666 less the umask (and the folder's default ACL).
+    Fd fd = createUniqueFile(dir, nameOf(t.path), ".tmp", O_WRONLY, t.exists ? 0600 : 0666, &tempName, &err);
+    if (!fd) {
+        if (t.exists && (err == EACCES || err == EPERM)) return false;
+        throwWriteError(userPath, err);
+    }
+    RemoveGuard guard(tempName);
+
+    if (t.exists) {
+        struct stat ts {};
+        if (::fstat(fd.get(), &ts) != 0) throwWriteError(userPath, errno);
+        // The group first: changing it may clear the set-id bits that fchmod then puts back.
+        if (ts.st_gid != t.st.st_gid && ::fchown(fd.get(), uid_t(-1), t.st.st_gid) != 0) return false;
+        if (::fchmod(fd.get(), t.st.st_mode & 07777) != 0) throwWriteError(userPath, errno);
+    }
+    if ((err = writePieces(fd.get(), pieces)) || (err = syncFd(fd.get())) || (err = fd.close()))
+        throwWriteError(userPath, err);
+    if (::rename(tempName.constData(), t.path.constData()) != 0) throwWriteError(userPath, errno);
+    guard.keep();
+    // The new content is in place now; a folder that fails to sync can at
+    // worst bring back the old file after a crash, so this is no failure.
+    syncDir(dir);
+    return true;
+}
+
+// Overwrites the target in place after a synced backup of its old content.
+void writeInPlace(const QString& userPath, const Target& t, std::span<const std::string_view> pieces) {
+    Fd fd(retry([&] { return ::open(t.path.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY); }));
+    if (!fd) throwWriteError(userPath, errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) throwWriteError(userPath, errno);
+    if (!S_ISREG(st.st_mode)) throw TError(writeMessage(userPath, kNotRegular));
+
+    // The backup goes beside the file; when that folder takes no new files, to the temporary folder.
+    QByteArray backupName;
+    QByteArray backupDir = dirOf(t.path);
+    int err = 0;
+    Fd backup = createUniqueFile(backupDir, nameOf(t.path), ".bak", O_RDWR, 0600, &backupName, &err);
+    if (!backup && (err == EACCES || err == EPERM || err == EROFS)) {
+        backupDir = QFile::encodeName(QDir::tempPath());
+        backup = createUniqueFile(backupDir, nameOf(t.path), ".bak", O_RDWR, 0600, &backupName, &err);
+    }
+    if (!backup) throwWriteError(userPath, err);
+    RemoveGuard guard(backupName);
+    if ((err = copyContent(fd.get(), backup.get())) || (err = syncFd(backup.get())) || (err = syncDir(backupDir)))
+        throwWriteError(userPath, err);
+
+    // Overwriting before truncating keeps the old blocks, so a restore after
+    // a full disk has the room it needs.
+    off_t total = 0;
+    for (std::string_view piece : pieces) total += off_t(piece.size());
+    if (::lseek(fd.get(), 0, SEEK_SET) < 0) err = errno;
+    if (!err) err = writePieces(fd.get(), pieces);
+    if (!err && retry([&] { return ::ftruncate(fd.get(), total); }) != 0) err = errno;
+    if (!err) err = syncFd(fd.get());
+    if (!err) err = fd.close();
+    if (!err) return; // the guard removes the backup
+
+    int restoreErr = fd ? copyContent(backup.get(), fd.get()) : EIO;
+    if (!restoreErr && retry([&] { return ::ftruncate(fd.get(), st.st_size); }) != 0) restoreErr = errno;
+    if (!restoreErr) restoreErr = syncFd(fd.get());
+    if (restoreErr) {
+        guard.keep();
+        throw TError(writeMessage(userPath, reasonText(err)) +
+                     QStringLiteral(" Der alte Inhalt ist in \"%1\" gesichert.")
+                         .arg(QDir::toNativeSeparators(QFile::decodeName(backupName))));
+    }
+    throwWriteError(userPath, err);
+}
+
+} // namespace
+
+// ---- Text -----------------------------------------------------------------
+
+int decodeUtf8Char(std::string_view s, char32_t* c) {
+    if (s.empty()) return 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    if (p[0] < 0x80) {
+        *c = p[0];
+        return 1;
+    }
+    const int length = multiByteLength(p, s.size());
+    switch (length) {
+    case 2: *c = char32_t(p[0] & 0x1F) << 6 | (p[1] & 0x3F); break;
+    case 3: *c = char32_t(p[0] & 0x0F) << 12 | char32_t(p[1] & 0x3F) << 6 | (p[2] & 0x3F); break;
+    case 4:
+        *c = char32_t(p[0] & 0x07) << 18 | char32_t(p[1] & 0x3F) << 12 | char32_t(p[2] & 0x3F) << 6 |
+             (p[3] & 0x3F);
+        break;
+    default: break;
+    }
+    return length;
+}
+
+bool isValidUtf8(std::string_view s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const size_t n = s.size();
+    size_t i = 0;
+    while (i < n) {
+        // Documents are mostly ASCII: skip it 16 bytes at a time.
+        while (n - i >= 16 && ((load8(p + i) | load8(p + i + 8)) & kHighBits) == 0) i += 16;
+        if (i == n) break;
+        if (p[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const int length = multiByteLength(p + i, n - i);
+        if (length == 0) return false;
+        i += size_t(length);
+    }
+    return true;
+}
+
+std::optional<LoadedDocument> decodeDocument(QByteArray bytes) {
+    const std::string_view all(bytes.constData(), size_t(bytes.size()));
+    if (!all.empty() && std::memchr(all.data(), 0, all.size())) return std::nullopt;
+
+    LoadedDocument doc;
+    const bool bom = all.starts_with(kBom);
+    if (isValidUtf8(bom ? all.substr(kBom.size()) : all)) {
+        doc.format = {TextEncoding::Utf8, bom};
+        if (bom) bytes.remove(0, qsizetype(kBom.size())); // moves the start, copies nothing
+        doc.utf8 = std::move(bytes);
+    } else {
+        doc.format = {TextEncoding::Windows1252, false};
+        doc.utf8 = cp1252::decodeToUtf8(all);
+        bytes = QByteArray();
+    }
+    doc.lineBreak = detectLineBreak(std::string_view(doc.utf8.constData(), size_t(doc.utf8.size())));
+    return doc;
+}
+
+LoadedDocument loadDocumentFile(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    if (name.isEmpty()) throwReadError(path, reasonText(ENOENT));
+    // O_NONBLOCK so that a named pipe cannot hang the program before it is refused.
+    Fd fd(retry([&] { return ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); }));
+    if (!fd) throwReadError(path, reasonText(errno));
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) throwReadError(path, reasonText(errno));
+    if (S_ISDIR(st.st_mode)) throwReadError(path, reasonText(EISDIR));
+    if (!S_ISREG(st.st_mode)) throwReadError(path, kNotRegular);
+
+    // One byte more than the size, so the end shows without growing the
+    // buffer; a file that grows meanwhile is read to its new end.
+    QByteArray bytes(qsizetype(st.st_size) + 1, Qt::Uninitialized);
+    qsizetype got = 0;
+    for (;;) {
+        if (got == bytes.size()) bytes.resize(bytes.size() * 2);
+        const ssize_t n = retry([&] { return ::read(fd.get(), bytes.data() + got, size_t(bytes.size() - got)); });
+        if (n < 0) throwReadError(path, reasonText(errno));
+        if (n == 0) break;
+        got += n;
+    }
+    bytes.truncate(got);
+    fd.close();
+
+    std::optional<LoadedDocument> doc = decodeDocument(std::move(bytes));
+    if (!doc) throwReadError(path, QStringLiteral("Sie enthält Nullbytes und ist daher keine Textdatei."));
+    return std::move(*doc);
+}
+
+EncodedDocument encodeDocument(std::string_view utf8, const DocumentFormat& format) {
+    EncodedDocument out;
+    if (format.encoding == TextEncoding::Utf8) {
+        if (format.bom) out.bom = QByteArray(kBom.data(), qsizetype(kBom.size()));
+        out.body = QByteArray::fromRawData(utf8.data(), qsizetype(utf8.size()));
+    } else {
+        out.body = cp1252::encodeFromUtf8(utf8, &out.unmappable);
+    }
+    return out;
+}
+
+LineBreak detectLineBreak(std::string_view text) {
+    if (text.empty()) return LineBreak::CrLf;
+    const void* lf = std::memchr(text.data(), '\n', text.size());
+    const size_t end = lf ? size_t(static_cast<const char*>(lf) - text.data()) : text.size();
+    const void* cr = std::memchr(text.data(), '\r', end);
+    if (cr) {
+        const size_t at = size_t(static_cast<const char*>(cr) - text.data());
+        return at + 1 == end && lf ? LineBreak::CrLf : LineBreak::Cr;
+    }
+    return lf ? LineBreak::Lf : LineBreak::CrLf;
+}
+
+QByteArray lineBreakBytes(LineBreak lineBreak) {
+    switch (lineBreak) {
+    case LineBreak::Lf: return QByteArrayLiteral("\n");
+    case LineBreak::Cr: return QByteArrayLiteral("\r");
+    case LineBreak::CrLf: break;
+    }
+    return QByteArrayLiteral("\r\n");
+}
+
+// ---- Saving ---------------------------------------------------------------
+
+void saveFileAtomically(const QString& path, std::span<const std::string_view> pieces) {
+    const Target t = resolveTarget(path);
+    if (t.exists) {
+        if (S_ISDIR(t.st.st_mode)) throwWriteError(path, EISDIR);
+        if (!S_ISREG(t.st.st_mode)) throw TError(writeMessage(path, kNotRegular));
+        if (::faccessat(AT_FDCWD, t.path.constData(), W_OK, AT_EACCESS) != 0) throwWriteError(path, errno);
+        // Renaming would split hard links and give the file to us.
+        const bool inPlace = t.st.st_nlink > 1 || t.st.st_uid != ::geteuid();
+        if (!inPlace && replaceByRename(path, t, pieces)) return;
+        writeInPlace(path, t, pieces);
+        return;
+    }
+    replaceByRename(path, t, pieces);
+}
+
+void saveDocumentFile(const QString& path, const EncodedDocument& document) {
+    const std::string_view pieces[] = {
+        std::string_view(document.bom.constData(), size_t(document.bom.size())),
+        std::string_view(document.body.constData(), size_t(document.body.size())),
+    };
+    saveFileAtomically(path, pieces);
+}
+
+} // namespace ts

@@ -1,0 +1,91 @@
+#pragma once
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <optional>
+#include <span>
+#include <string_view>
+
+// Reading and writing document files without losing a byte.
+//
+// The editor holds the text as UTF-8 with the file's line breaks unchanged.
+// A file that is valid UTF-8 (with or without a byte-order mark) is handed to
+// the editor as it is; any other file is read as Windows-1252. Saving reverses
+// that, so opening and saving an unchanged document writes the same bytes.
+// Files with NUL bytes are refused: the editor cannot hold them.
+namespace ts {
+
+enum class TextEncoding { Utf8, Windows1252 };
+enum class LineBreak { CrLf, Lf, Cr };
+
+// How a document's text becomes the bytes of its file. A new document is
+// UTF-8 without a byte-order mark; `bom` only applies to UTF-8.
+struct DocumentFormat {
+    TextEncoding encoding = TextEncoding::Utf8;
+    bool bom = false;
+    bool operator==(const DocumentFormat&) const = default;
+};
+
+struct LoadedDocument {
+    QByteArray utf8;                     // the text for the editor, NUL-terminated as QByteArray always is
+    DocumentFormat format;               // to be kept with the document and used when saving
+    LineBreak lineBreak = LineBreak::CrLf; // for the editor's end-of-line mode
+};
+
+// Strict: no overlong forms, no surrogates, nothing above U+10FFFF.
+bool isValidUtf8(std::string_view s);
+
+// The length (1 to 4) of the valid UTF-8 character at the start of s, which
+// is stored in *c; 0 when s is empty or does not start with one.
+int decodeUtf8Char(std::string_view s, char32_t* c);
+
+// The text of a file's bytes; nothing when they hold a NUL byte. Valid UTF-8
+// comes back in the same buffer (minus a byte-order mark), so pass it moved.
+std::optional<LoadedDocument> decodeDocument(QByteArray bytes);
+
+// Reads and decodes a file. Throws TError naming the file when it cannot be
+// read, is not a regular file, or holds NUL bytes.
+LoadedDocument loadDocumentFile(const QString& path);
+
+// The bytes of a document's file, as a byte-order mark and a body.
+// For UTF-8 the body refers to the caller's buffer (no copy): write it before
+// that buffer changes. For Windows-1252 characters the code page cannot hold
+// are written as '?' and listed in `unmappable` (once each, in order of first
+// appearance); an empty list means the file holds the text exactly.
+struct EncodedDocument {
+    QByteArray bom;
+    QByteArray body;
+    QList<char32_t> unmappable;
+    QByteArray bytes() const { return bom + body; }
+};
+EncodedDocument encodeDocument(std::string_view utf8, const DocumentFormat& format);
+
+// The first line break of the text (CR LF, LF or CR); CR LF when it has none.
+LineBreak detectLineBreak(std::string_view text);
+QByteArray lineBreakBytes(LineBreak lineBreak);
+
+// Replaces the content of the file at `path` by the concatenated pieces so
+// that the file is whole at every moment: either the old or the new content,
+// whatever happens (crash, kill, full disk).
+// - Normally the bytes go to a temporary file beside the target, which is
+//   synced and renamed over it; the file keeps its permission bits and group,
+//   a new file gets 0666 less the umask.
+// - A symbolic link (or a chain of them, or a dangling one) is followed: the
+//   file it points to is replaced, the link stays.
+// - A file with several hard links, one owned by another user, one whose group
+//   cannot be kept, or one in a folder where no new file can be made is
+//   overwritten in place, so links and owner stay: its old content is first
+//   copied to a synced backup (beside it, or in the temporary folder), which
+//   restores it when the write fails and is removed after success.
+// - A file the user may not write to (as open() would judge it) is refused.
+// Throws TError naming the file when the content cannot be written; the old
+// content is then intact and no temporary file is left behind.
+void saveFileAtomically(const QString& path, std::span<const std::string_view> pieces);
+inline void saveFileAtomically(const QString& path, std::string_view bytes) {
+    saveFileAtomically(path, std::span<const std::string_view>(&bytes, 1));
+}
+
+// Writes an encoded document with saveFileAtomically.
+void saveDocumentFile(const QString& path, const EncodedDocument& document);
+
+} // namespace ts
