@@ -13,30 +13,30 @@ namespace ts {
 
 namespace {
 
-struct ButtonSpec {
+struct ButtonDef {
     const char* name;
     int left;
     const char* hint;
     int width = 25;
 };
 
-struct PageSpec {
+struct PageDef {
     const char* objectName;
     const char* caption;
-    QList<ButtonSpec> buttons;
+    QList<ButtonDef> buttons;
 };
 
 constexpr int kButtonSize = 25;
 // Top edge of the buttons on a palette page.
 constexpr int kPageButtonTop = 2;
 
-const QList<ButtonSpec> kEditRow1{
+const QList<ButtonDef> kEditRow1{
     {"sbSearch", 3, "Search..."},
     {"sbReplace", 27, "Replace..."},
     {"sbIndent", 56, "Indent"},
     {"sbOutdent", 80, "Unindent"},
 };
-const QList<ButtonSpec> kEditRow2{
+const QList<ButtonDef> kEditRow2{
     {"sbCut", 3, "Cut the selected text"},
     {"sbCopy", 27, "Copy the selected text"},
     {"sbPaste", 51, "Paste text"},
@@ -44,8 +44,8 @@ const QList<ButtonSpec> kEditRow2{
     {"sbComponents", 109, "Shows the components-list"},
 };
 
-QList<PageSpec> pageSpecs() {
-    QList<ButtonSpec> user;
+QList<PageDef> pageDefs() {
+    QList<ButtonDef> user;
     for (int i = 0; i < 9; ++i) {
         static const char* const names[] = {"sbUser1", "sbUser2", "sbUser3", "sbUser4", "sbUser5",
                                             "sbUser6", "sbUser7", "sbUser8", "sbUser9"};
@@ -108,11 +108,11 @@ QList<PageSpec> pageSpecs() {
     };
 }
 
-QToolButton* makeButton(QWidget* parent, const ButtonSpec& spec, int top) {
+QToolButton* makeButton(QWidget* parent, const ButtonDef& def, int top) {
     auto* b = new QToolButton(parent);
-    b->setObjectName(QString::fromLatin1(spec.name));
-    b->setGeometry(spec.left, top, spec.width, kButtonSize);
-    const QString hint = QString::fromUtf8(spec.hint);
+    b->setObjectName(QString::fromLatin1(def.name));
+    b->setGeometry(def.left, top, def.width, kButtonSize);
+    const QString hint = QString::fromUtf8(def.hint);
     b->setToolTip(hint);
     b->setAccessibleName(hint);
     b->setFocusPolicy(Qt::NoFocus);
@@ -120,7 +120,7 @@ QToolButton* makeButton(QWidget* parent, const ButtonSpec& spec, int top) {
     if (applyFace(b) && !b->icon().isNull()) {
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
         // Room for the button's bevel around the picture.
-        b->setIconSize(QSize(spec.width - 7, kButtonSize - 7));
+        b->setIconSize(QSize(def.width - 7, kButtonSize - 7));
     }
     return b;
 }
@@ -152,18 +152,18 @@ TPalette buildPalette(QWidget* parent) {
     p.panel4->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     p.panel4->setLineWidth(1);
     p.panel4->setGeometry(8, 8, 137, 57);
-    for (const ButtonSpec& s : kEditRow1) p.buttons.append(makeButton(p.panel4, s, 3));
-    for (const ButtonSpec& s : kEditRow2) p.buttons.append(makeButton(p.panel4, s, 29));
+    for (const ButtonDef& s : kEditRow1) p.buttons.append(makeButton(p.panel4, s, 3));
+    for (const ButtonDef& s : kEditRow2) p.buttons.append(makeButton(p.panel4, s, 29));
 
     p.pageControl1 = new QTabWidget(p.panel1);
     p.pageControl1->setObjectName(QStringLiteral("PageControl1"));
     p.pageControl1->setGeometry(152, 8, 474, 57);
     p.pageControl1->setUsesScrollButtons(true);
     p.pageControl1->setFocusPolicy(Qt::TabFocus);
-    for (const PageSpec& page : pageSpecs()) {
+    for (const PageDef& page : pageDefs()) {
         auto* w = new QWidget;
         w->setObjectName(QString::fromLatin1(page.objectName));
-        for (const ButtonSpec& s : page.buttons) p.buttons.append(makeButton(w, s, kPageButtonTop));
+        for (const ButtonDef& s : page.buttons) p.buttons.append(makeButton(w, s, kPageButtonTop));
         p.pageControl1->addTab(w, QString::fromLatin1(page.caption));
     }
     p.pageControl1->setCurrentIndex(0);
