@@ -1,6 +1,8 @@
 #include "editor/thtml.h"
 
+#include "editor/catalogue.h"
 #include "editor/editcommands.h"
+#include "editor/tcomps.h"
 #include "editor/primitives.h"
 #include "editor/search.h"
 #include "editor/template.h"
@@ -109,7 +111,7 @@ void THTML::LoadDocument() {
     m_richEdit->SetDocumentBytes(doc.utf8);
     doc.utf8 = QByteArray();
 
-    if (prefs.ShowComp) emit ComponentsRequested();
+    if (prefs.ShowComp) sbComponentsClick();
     SetCaption(m_fileName);
 
     m_richEdit->setFocus();
@@ -136,7 +138,7 @@ void THTML::InitNewDocument(bool noTemplate) {
     }
 
     applySettingsAppearance(prefs);
-    if (prefs.ShowComp) emit ComponentsRequested();
+    if (prefs.ShowComp) sbComponentsClick();
 
     m_richEdit->setFocus();
     m_richEdit->ClearModified();
@@ -321,9 +323,14 @@ void THTML::wirePalette() {
     command("sbCopy", [this] { m_richEdit->copy(); });
     command("sbPaste", [this] { m_richEdit->paste(); });
     command("sbUndo", [this] { m_richEdit->undo(); });
+    command("sbComponents", [this] { sbComponentsClick(); });
+    m_richEdit->SetDropDecoder(ts::componentCaptionFromDrop);
+    connect(m_richEdit, &TSRichEdit::ComponentDropped, this,
+            [this](const QString& caption) { ts::runCommand(this, [&] { InsComponent(caption); }); });
 
     QSet<QToolButton*> wired;
-    for (const char* name : {"sbSearch", "sbReplace", "sbIndent", "sbOutdent", "sbCut", "sbCopy", "sbPaste", "sbUndo"})
+    for (const char* name :
+         {"sbSearch", "sbReplace", "sbIndent", "sbOutdent", "sbCut", "sbCopy", "sbPaste", "sbUndo", "sbComponents"})
         wired << m_palette.button(QString::fromLatin1(name));
     for (const ts::TInlineTag& tag : ts::inlineTags()) {
         QToolButton* button = m_palette.button(tag.objectName);
@@ -373,5 +380,17 @@ void THTML::sbIndentClick() {
 
 void THTML::sbUnIndentClick() {
     ts::unindentLine(*m_richEdit);
+    PosChange();
+}
+
+void THTML::sbComponentsClick() {
+    // Owned by the frame, so it outlives this document but not the program.
+    TComps::open(window() != this ? window() : nullptr);
+}
+
+void THTML::InsComponent(const QString& caption) {
+    const std::optional<QString> snippet = ts::snippetFor(caption);
+    if (!snippet) return;
+    ts::insertAtCaret(*m_richEdit, *snippet, false);
     PosChange();
 }

@@ -66,6 +66,10 @@ public:
     // A fixed tag button of the palette, by its objectName (with its dialog where it has one).
     void InsertInlineTag(const QString& objectName);
     void sbIndentClick();
+    // Opens one more Components window.
+    void sbComponentsClick();
+    // Inserts the snippet of a catalogue entry at the caret; other captions insert nothing.
+    void InsComponent(const QString& caption);
     void sbUnIndentClick();
     const ts::TPalette& Palette() const { return m_palette; }
 
@@ -84,10 +88,6 @@ public:
 
     // Closes without asking again: the frame has already asked every document.
     void CloseApproved();
-
-signals:
-    // The settings ask for a Components window with this document.
-    void ComponentsRequested();
 
 protected:
     void closeEvent(QCloseEvent* e) override;

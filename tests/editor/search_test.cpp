@@ -380,7 +380,7 @@ public:
     // A random case; the pattern is mostly a piece of the text (for whole words
     // mostly one of its words) with the case of some letters changed, and the
     // selection leans towards the side the search starts from.
-    Case make(size_t maxTokens, bool malformed, bool down = false) {
+    Case make(size_t maxTokens, bool malformed, bool down = false, size_t maxPiece = 4) {
         Case c;
         c.options = opts(down || pick(2), pick(2), pick(2));
         c.text = text(maxTokens, malformed);
@@ -397,7 +397,8 @@ public:
             const auto [from, len] = words[pick(words.size())];
             p = t.chars.substr(from, pick(4) == 0 ? 1 + pick(len) : len);
         } else if (!t.chars.empty() && pick(4) != 0) {
-            const size_t from = pick(t.chars.size()), len = 1 + pick(std::min<size_t>(4, t.chars.size() - from));
+            const size_t from = pick(t.chars.size());
+            const size_t len = 1 + pick(std::min<size_t>(maxPiece, t.chars.size() - from));
             p = t.chars.substr(from, len);
         } else {
             const std::u32string pool = U"abABsSiIıſéÉÿŸ _\n\r1";
@@ -483,10 +484,10 @@ TEST(SearchProperty, FindAgreesWithTheModel) {
 }
 
 TEST(SearchProperty, LongTextsUseTheBlockScan) {
-    // Long enough for whole blocks in both directions, with matches near block edges.
+    // Long enough for whole blocks in both directions, patterns longer than a block.
     Generator g(77);
-    for (int i = 0; i < 600; ++i) {
-        const Case c = g.make(120, i % 4 == 0);
+    for (int i = 0; i < 2000; ++i) {
+        const Case c = g.make(120, i % 4 == 0, false, i % 2 == 0 ? 4 : 30);
         checkFind(c);
         if (HasFailure()) return;
     }

@@ -1,3 +1,4 @@
+#include "editor/tcomps.h"
 #include "editor/template.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
@@ -5,7 +6,10 @@
 #include "support/testenv.h"
 #include "platform/terror.h"
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QFile>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -183,7 +187,7 @@ TEST(OpenDocument, LineBreaksOfTheFileAreKept) {
     EXPECT_EQ(doc.LineCount(), 4);
 }
 
-TEST(Palette, ButtonsWriteIntoTheirOwnDocumentAndUndoTakesThemBack) {
+TEST(DocumentPalette, ButtonsWriteIntoTheirOwnDocumentAndUndoTakesThemBack) {
     ScopedPlatform platform;
     FreshRegistry registry;
     THTML doc;
@@ -207,4 +211,50 @@ TEST(Palette, ButtonsWriteIntoTheirOwnDocumentAndUndoTakesThemBack) {
     // Buttons of builders not here yet are disabled, not faked.
     EXPECT_FALSE(doc.Palette().button(QStringLiteral("sbQuickDoc"))->isEnabled());
     EXPECT_TRUE(doc.Palette().button(QStringLiteral("sbItalic"))->isEnabled());
+}
+
+TEST(DocumentComponents, DropIntoADocumentThatIsNotActiveInsertsAtItsCaret) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    THTML active, other;
+    other.RichEdit()->SetDocumentBytes("abc");
+    other.RichEdit()->SetCaretCol(1);
+    active.show();
+    active.activateWindow();
+    std::unique_ptr<QMimeData> mime(ts::componentMimeData(QStringLiteral("Heading 3")));
+    QDropEvent drop(QPointF(30, 10), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(other.RichEdit()->viewport(), &drop);
+    EXPECT_EQ(text(other), QByteArray("a<H3>Enter Heading here</H3>bc"));
+    EXPECT_EQ(other.RichEdit()->CaretCol(), 30);
+    EXPECT_EQ(other.PanelText(1), QStringLiteral("modified..."));
+    // Groups and entries without a snippet insert nothing.
+    for (const char* caption : {"Headings", "Tables", "Row/Column table", "Simple table"}) {
+        std::unique_ptr<QMimeData> m(ts::componentMimeData(QString::fromLatin1(caption)));
+        QDropEvent d(QPointF(30, 10), Qt::CopyAction, m.get(), Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(other.RichEdit()->viewport(), &d);
+    }
+    EXPECT_EQ(text(other), QByteArray("a<H3>Enter Heading here</H3>bc"));
+}
+
+TEST(DocumentComponents, ShowCompOpensOneMoreWindowPerDocument) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    TPrefsRecord p;
+    p.ShowComp = true;
+    registry.store(p);
+    auto count = [] {
+        int n = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<TComps*>(w) && w->isVisible()) ++n;
+        return n;
+    };
+    const int before = count();
+    THTML a, b;
+    a.InitNewDocument(false);
+    b.InitNewDocument(false);
+    EXPECT_EQ(count(), before + 2);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<TComps*>(w)) w->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(count(), 0);
 }
