@@ -25,6 +25,9 @@ TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibil
     setAutoCompletionSource(QsciScintilla::AcsNone);
     setEolVisibility(false);
     setCaretLineVisible(false);
+    // Drops are taken (from the catalogue) or refused by the handlers below.
+    setAcceptDrops(true);
+    viewport()->setAcceptDrops(true);
     // Lines scroll horizontally as far as the longest line needs.
     sci(SCI_SETSCROLLWIDTHTRACKING, 1);
     sci(SCI_SETSCROLLWIDTH, 1);
@@ -263,30 +266,28 @@ void TSRichEdit::ApplyAppearance(const QString& fontName, int pointSize, qint32 
     setFont(f);
 }
 
+bool TSRichEdit::AcceptsDrop(const QMimeData* data) const { return m_dropDecoder && m_dropDecoder(data); }
+
+bool TSRichEdit::TakeDrop(const QMimeData* data) {
+    const std::optional<QString> caption = m_dropDecoder ? m_dropDecoder(data) : std::nullopt;
+    if (!caption) return false;
+    emit ComponentDropped(*caption);
+    return true;
+}
+
 void TSRichEdit::dragEnterEvent(QDragEnterEvent* e) {
-    if (m_dropDecoder && m_dropDecoder(e->mimeData())) {
-        e->acceptProposedAction();
-        return;
-    }
-    e->ignore();
+    if (AcceptsDrop(e->mimeData())) e->acceptProposedAction();
+    else e->ignore();
 }
 
 void TSRichEdit::dragMoveEvent(QDragMoveEvent* e) {
-    if (m_dropDecoder && m_dropDecoder(e->mimeData())) {
-        e->acceptProposedAction();
-        return;
-    }
-    e->ignore();
+    if (AcceptsDrop(e->mimeData())) e->acceptProposedAction();
+    else e->ignore();
 }
 
 void TSRichEdit::dropEvent(QDropEvent* e) {
-    const std::optional<QString> caption = m_dropDecoder ? m_dropDecoder(e->mimeData()) : std::nullopt;
-    if (!caption) {
-        e->ignore();
-        return;
-    }
-    e->acceptProposedAction();
-    emit ComponentDropped(*caption);
+    if (TakeDrop(e->mimeData())) e->acceptProposedAction();
+    else e->ignore();
 }
 
 void TSRichEdit::focusInEvent(QFocusEvent* e) {

@@ -67,6 +67,9 @@ public:
     // or nothing to refuse the drop. Without a decoder every drop is refused.
     using DropDecoder = std::optional<QString> (*)(const QMimeData*);
     void SetDropDecoder(DropDecoder decoder) { m_dropDecoder = decoder; }
+    bool AcceptsDrop(const QMimeData* data) const;
+    // Inserts a catalogue drop (through ComponentDropped); false when refused.
+    bool TakeDrop(const QMimeData* data);
 
 signals:
     // Raised after the control's own handling of a scroll.

@@ -219,21 +219,26 @@ TEST(DocumentComponents, DropIntoADocumentThatIsNotActiveInsertsAtItsCaret) {
     THTML active, other;
     other.RichEdit()->SetDocumentBytes("abc");
     other.RichEdit()->SetCaretCol(1);
+    other.show();
     active.show();
     active.activateWindow();
     std::unique_ptr<QMimeData> mime(ts::componentMimeData(QStringLiteral("Heading 3")));
-    QDropEvent drop(QPointF(30, 10), Qt::CopyAction, mime.get(), Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(other.RichEdit()->viewport(), &drop);
+    EXPECT_TRUE(other.RichEdit()->AcceptsDrop(mime.get()));
+    EXPECT_TRUE(other.RichEdit()->TakeDrop(mime.get()));
     EXPECT_EQ(text(other), QByteArray("a<H3>Enter Heading here</H3>bc"));
     EXPECT_EQ(other.RichEdit()->CaretCol(), 30);
     EXPECT_EQ(other.PanelText(1), QStringLiteral("modified..."));
     // Groups and entries without a snippet insert nothing.
     for (const char* caption : {"Headings", "Tables", "Row/Column table", "Simple table"}) {
         std::unique_ptr<QMimeData> m(ts::componentMimeData(QString::fromLatin1(caption)));
-        QDropEvent d(QPointF(30, 10), Qt::CopyAction, m.get(), Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(other.RichEdit()->viewport(), &d);
+        other.RichEdit()->TakeDrop(m.get());
     }
     EXPECT_EQ(text(other), QByteArray("a<H3>Enter Heading here</H3>bc"));
+    // Plain text from elsewhere is refused.
+    QMimeData plain;
+    plain.setText(QStringLiteral("x"));
+    EXPECT_FALSE(other.RichEdit()->AcceptsDrop(&plain));
+    EXPECT_FALSE(other.RichEdit()->TakeDrop(&plain));
 }
 
 TEST(DocumentComponents, ShowCompOpensOneMoreWindowPerDocument) {
