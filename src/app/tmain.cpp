@@ -6,6 +6,7 @@
 #include "platform/command.h"
 #include "platform/commondialogs.h"
 #include "settings/tprefsrecord.h"
+#include "tags/faces.h"
 
 #include <Qsci/qsciprinter.h>
 #include <QAction>
@@ -125,6 +126,7 @@ void TMain::buildSpeedPanel() {
         button->setGeometry(b.left, 0, 25, 25);
         button->setToolTip(QString::fromLatin1(b.hint));
         button->setAutoRaise(true);
+        ts::applyFace(button);
         connect(button, &QToolButton::clicked, this, b.handler);
     }
 }
