@@ -1,5 +1,6 @@
 #include "editor/editcommands.h"
 #include "editor/tsrichedit.h"
+#include "support/editorfixture.h"
 
 #include <gtest/gtest.h>
 
@@ -8,27 +9,12 @@ namespace {
 using ts::indentLine;
 using ts::unindentLine;
 
-class EditCommands : public ::testing::Test {
+class EditCommands : public ts::test::EditorFixture {
 protected:
-    void load(const char* utf8) { e.SetDocumentBytes(QByteArray(utf8)); }
-    QByteArray text() const {
-        const std::string_view v = e.DocumentBytes();
-        return QByteArray(v.data(), static_cast<qsizetype>(v.size()));
-    }
-    void caret(int row, int col) {
-        e.SetCaretRow(row);
-        e.SetCaretCol(col);
-    }
-    void select(int row1, int col1, int row2, int col2) {
-        e.SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(e.BytePosOf(row1, col1)),
-                        static_cast<long>(e.BytePosOf(row2, col2)));
-    }
     void expectCaret(int row, int col) {
         EXPECT_EQ(e.CaretRow(), row);
         EXPECT_EQ(e.CaretCol(), col);
     }
-
-    TSRichEdit e;
 };
 
 TEST_F(EditCommands, IndentPutsTwoSpacesInFrontAndTheCaretAtTheEnd) {

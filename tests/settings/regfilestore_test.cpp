@@ -9,6 +9,9 @@
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
+#include "support/editorfixture.h"
+using ts::test::errorOf;
+
 #include <csignal>
 #include <random>
 #include <sys/stat.h>
@@ -44,15 +47,6 @@ private:
     bool m_had;
 };
 
-template <class F>
-QString errorOf(F&& f) {
-    try {
-        f();
-    } catch (const TError& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 template <class F>
 bool throwsWriteError(F&& f) {

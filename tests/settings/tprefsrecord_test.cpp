@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/editorfixture.h"
+using ts::test::errorOf;
+
 using namespace ts;
 
 namespace {
@@ -15,15 +18,6 @@ const QString kMisc = "Software\\Quillon\\Tagsmith\\Settings\\Misc";
 const QString kNetscape = "Software\\Quillon\\Tagsmith\\Settings\\Netscape";
 const QString kFtp = "Software\\Quillon\\Tagsmith\\Settings\\FTP";
 
-template <class F>
-QString errorOf(F&& f) {
-    try {
-        f();
-    } catch (const TError& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 // A record where every field differs from a fresh one and from its neighbours.
 TPrefsRecord filledRecord() {

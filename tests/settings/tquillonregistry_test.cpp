@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include "support/editorfixture.h"
+using ts::test::errorOf;
+
 #include <cstring>
 
 using namespace ts;
@@ -12,15 +15,6 @@ namespace {
 const QString kKey = "Software\\Quillon\\Tagsmith\\Test";
 const QStringList kKeyNames = splitKeyPath(kKey);
 
-template <class F>
-QString errorOf(F&& f) {
-    try {
-        f();
-    } catch (const TError& e) {
-        return e.message();
-    }
-    return QString();
-}
 
 QByteArray le64(uint64_t v) {
     QByteArray b(8, '\0');

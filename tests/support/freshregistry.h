@@ -1,29 +1,14 @@
 #pragma once
 #include "settings/tprefsrecord.h"
-
-#include <QByteArray>
-#include <QTemporaryDir>
+#include "support/testenv.h"
 
 namespace ts::test {
 
-// Points the registry at an empty file of its own for one test, and lets the
-// test store preferences in it first.
-class FreshRegistry {
+// An empty registry file of its own for one test, where the test can store
+// a whole set of preferences first, as the Preferences dialog would.
+class FreshRegistry : public ScopedRegistryFile {
 public:
-    FreshRegistry() : m_old(qgetenv("TAGSMITH_REGISTRY")) {
-        qputenv("TAGSMITH_REGISTRY", m_dir.filePath(QStringLiteral("Tagsmith.reg")).toLocal8Bit());
-    }
-    ~FreshRegistry() { qputenv("TAGSMITH_REGISTRY", m_old); }
-    FreshRegistry(const FreshRegistry&) = delete;
-    FreshRegistry& operator=(const FreshRegistry&) = delete;
-
-    // Stores a whole record, as the Preferences dialog would.
     void store(const TPrefsRecord& prefs) { prefs.SaveSettings(); }
-    QString path() const { return m_dir.filePath(QStringLiteral("Tagsmith.reg")); }
-
-private:
-    QTemporaryDir m_dir;
-    QByteArray m_old;
 };
 
 } // namespace ts::test
