@@ -387,16 +387,136 @@ std::optional<LoadedDocument> decodeDocument(QByteArray bytes) {
     return doc;
 }
 
-LoadedDocument loadDocumentFile(const QString& path) {
+namespace {
+
+// Opens a document file for reading and refuses what is not a regular file.
+Fd openForReading(const QString& path, struct stat& st) {
     const QByteArray name = QFile::encodeName(path);
     if (name.isEmpty()) throwReadError(path, reasonText(ENOENT));
     // O_NONBLOCK so that a named pipe cannot hang the program before it is refused.
     Fd fd(retry([&] { return ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); }));
     if (!fd) throwReadError(path, reasonText(errno));
-    struct stat st {};
     if (::fstat(fd.get(), &st) != 0) throwReadError(path, reasonText(errno));
     if (S_ISDIR(st.st_mode)) throwReadError(path, reasonText(EISDIR));
     if (!S_ISREG(st.st_mode)) throwReadError(path, kNotRegular);
+    return fd;
+}
+
+// Finds the first line break of a text that arrives in pieces.
+struct LineBreakScan {
+    std::optional<LineBreak> found;
+    bool pendingCr = false;
+    void feed(std::string_view s) {
+        for (size_t i = 0; i < s.size() && !found; ++i) {
+            const char c = s[i];
+            if (pendingCr) found = c == '\n' ? LineBreak::CrLf : LineBreak::Cr;
+            else if (c == '\r') pendingCr = true;
+            else if (c == '\n') found = LineBreak::Lf;
+        }
+    }
+    LineBreak result() const { return found ? *found : pendingCr ? LineBreak::Cr : LineBreak::CrLf; }
+};
+
+// Bytes at the end of s that start a UTF-8 character not yet complete.
+size_t incompleteTail(std::string_view s) {
+    for (size_t back = 1; back <= 3 && back <= s.size(); ++back) {
+        const auto b = static_cast<unsigned char>(s[s.size() - back]);
+        if ((b & 0xC0) == 0x80) continue;
+        const size_t need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        return need > back ? back : 0;
+    }
+    return 0;
+}
+
+} // namespace
+
+DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t chunkSize) {
+    struct stat st {};
+    Fd fd = openForReading(path, st);
+    chunkSize = std::max<size_t>(chunkSize, 4);
+    std::string buffer(chunkSize + 3, '\0');
+    const QString nulReason = QStringLiteral("Sie enthält Nullbytes und ist daher keine Textdatei.");
+    auto readSome = [&](char* at, size_t want) {
+        const ssize_t n = retry([&] { return ::read(fd.get(), at, want); });
+        if (n < 0) throwReadError(path, reasonText(errno));
+        return size_t(n);
+    };
+
+    // First as UTF-8, straight into the sink, so the file is never held twice.
+    DocumentShape shape;
+    LineBreakScan scan;
+    sink.begin(qint64(st.st_size));
+    size_t carry = 0;
+    bool first = true;
+    bool utf8 = true;
+    for (;;) {
+        const size_t n = readSome(buffer.data() + carry, chunkSize);
+        if (n == 0) break;
+        std::string_view data(buffer.data(), carry + n);
+        if (std::memchr(data.data() + carry, 0, n)) throwReadError(path, nulReason);
+        if (first && data.size() < kBom.size() && st.st_size >= qint64(kBom.size())) {
+            carry = data.size(); // too short to tell a byte-order mark yet
+            continue;
+        }
+        if (first) {
+            first = false;
+            if (data.starts_with(kBom)) {
+                shape.format.bom = true;
+                data.remove_prefix(kBom.size());
+            }
+        }
+        const size_t tail = incompleteTail(data);
+        const std::string_view complete = data.substr(0, data.size() - tail);
+        if (!isValidUtf8(complete)) {
+            utf8 = false;
+            break;
+        }
+        sink.append(complete);
+        scan.feed(complete);
+        std::memmove(buffer.data(), data.data() + complete.size(), tail);
+        carry = tail;
+    }
+    if (utf8 && carry > 0) {
+        // A short file or an unfinished last character.
+        const std::string_view rest(buffer.data(), carry);
+        const bool bom = first && rest.starts_with(kBom);
+        if (bom) shape.format.bom = true;
+        const std::string_view body = bom ? rest.substr(kBom.size()) : rest;
+        if (isValidUtf8(body)) {
+            sink.append(body);
+            scan.feed(body);
+        } else {
+            utf8 = false;
+        }
+    }
+    if (utf8) {
+        shape.format.encoding = TextEncoding::Utf8;
+        shape.lineBreak = scan.result();
+        return shape;
+    }
+
+    // Not UTF-8: everything again, as Windows-1252.
+    if (::lseek(fd.get(), 0, SEEK_SET) != 0) throwReadError(path, reasonText(errno));
+    shape = DocumentShape{};
+    shape.format.encoding = TextEncoding::Windows1252;
+    scan = LineBreakScan{};
+    sink.begin(qint64(st.st_size) + qint64(st.st_size) / 4);
+    for (;;) {
+        const size_t n = readSome(buffer.data(), chunkSize);
+        if (n == 0) break;
+        const std::string_view raw(buffer.data(), n);
+        if (std::memchr(raw.data(), 0, n)) throwReadError(path, nulReason);
+        const QByteArray text = cp1252::decodeToUtf8(raw);
+        sink.append(std::string_view(text.constData(), size_t(text.size())));
+        scan.feed(raw);
+    }
+    shape.lineBreak = scan.result();
+    return shape;
+}
+
+LoadedDocument loadDocumentFile(const QString& path) {
+    struct stat st {};
+    Fd fd = openForReading(path, st);
 
     // One byte more than the size, so the end shows without growing the
     // buffer; a file that grows meanwhile is read to its new end.

@@ -47,6 +47,26 @@ std::optional<LoadedDocument> decodeDocument(QByteArray bytes);
 // read, is not a regular file, or holds NUL bytes.
 LoadedDocument loadDocumentFile(const QString& path);
 
+// Receives a document's text in pieces. begin comes first, and again when the
+// file turns out not to be UTF-8: everything appended before is then void.
+class DocumentSink {
+public:
+    virtual ~DocumentSink() = default;
+    virtual void begin(qint64 sizeHint) = 0;
+    virtual void append(std::string_view utf8) = 0;
+};
+
+struct DocumentShape {
+    DocumentFormat format;
+    LineBreak lineBreak = LineBreak::CrLf;
+};
+
+// Reads a file into the sink piece by piece, so a large file is never held
+// in memory besides the editor's own copy; the text is the same as
+// loadDocumentFile gives. Throws TError naming the file as loadDocumentFile does
+// (the sink may have received part of the text by then).
+DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t chunkSize = 4 << 20);
+
 // The bytes of a document's file, as a byte-order mark and a body.
 // For UTF-8 the body refers to the caller's buffer (no copy): write it before
 // that buffer changes. For Windows-1252 characters the code page cannot hold

@@ -98,18 +98,33 @@ void THTML::LoadDocument() {
     const TPrefsRecord prefs = TPrefsRecord::load();
     if (prefs.DocMaxi) maximiseInFrame();
 
-    // A file that cannot be read leaves the window open and empty; the
-    // failure reaches the general error handler with the file's name.
-    ts::LoadedDocument doc = ts::loadDocumentFile(m_fileName);
     // The appearance goes on before the text: restyling a loaded large file
     // would cost seconds.
+    const QFont oldFont = m_richEdit->TextFont();
+    const QColor oldText = m_richEdit->TextColour(), oldBackground = m_richEdit->BackgroundColour();
     applySettingsAppearance(prefs);
-    m_format = doc.format;
-    m_richEdit->SetLineBreak(doc.lineBreak == ts::LineBreak::Lf   ? TSRichEdit::Eol::Lf
-                             : doc.lineBreak == ts::LineBreak::Cr ? TSRichEdit::Eol::Cr
-                                                                  : TSRichEdit::Eol::CrLf);
-    m_richEdit->SetDocumentBytes(doc.utf8);
-    doc.utf8 = QByteArray();
+
+    struct EditorSink : ts::DocumentSink {
+        TSRichEdit* editor;
+        void begin(qint64 sizeHint) override { editor->BeginLoad(sizeHint); }
+        void append(std::string_view utf8) override { editor->AppendLoaded(utf8); }
+    } sink;
+    sink.editor = m_richEdit;
+    ts::DocumentShape shape;
+    try {
+        shape = ts::streamDocumentFile(m_fileName, sink);
+    } catch (...) {
+        // A file that cannot be read leaves the window open, empty and as it was.
+        m_richEdit->BeginLoad(0);
+        m_richEdit->EndLoad();
+        m_richEdit->SetAppearance(oldFont, oldText, oldBackground);
+        throw;
+    }
+    m_richEdit->EndLoad();
+    m_format = shape.format;
+    m_richEdit->SetLineBreak(shape.lineBreak == ts::LineBreak::Lf   ? TSRichEdit::Eol::Lf
+                             : shape.lineBreak == ts::LineBreak::Cr ? TSRichEdit::Eol::Cr
+                                                                    : TSRichEdit::Eol::CrLf);
 
     if (prefs.ShowComp) sbComponentsClick();
     SetCaption(m_fileName);

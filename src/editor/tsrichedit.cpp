@@ -191,18 +191,30 @@ void TSRichEdit::EndProgramChange() {
     if (m_changeDepth > 0 && --m_changeDepth == 0) sci(SCI_ENDUNDOACTION);
 }
 
-void TSRichEdit::SetDocumentBytes(const QByteArray& utf8) {
+void TSRichEdit::BeginLoad(qint64 sizeHint) {
     // Loading is not an edit: keep it out of the undo history, which would
     // otherwise hold a second copy of the whole file.
     sci(SCI_SETUNDOCOLLECTION, 0);
     sci(SCI_CLEARALL);
     // Room for the whole text at once, so the buffer is not regrown and copied.
-    sci(SCI_ALLOCATE, utf8.size() + 1);
-    if (!utf8.isEmpty()) sci(SCI_APPENDTEXT, utf8.size(), reinterpret_cast<qintptr>(utf8.constData()));
+    sci(SCI_ALLOCATE, std::max<qint64>(sizeHint, 0) + 1);
+}
+
+void TSRichEdit::AppendLoaded(std::string_view utf8) {
+    if (!utf8.empty()) sci(SCI_APPENDTEXT, utf8.size(), reinterpret_cast<qintptr>(utf8.data()));
+}
+
+void TSRichEdit::EndLoad() {
     sci(SCI_SETUNDOCOLLECTION, 1);
     sci(SCI_EMPTYUNDOBUFFER);
     sci(SCI_SETSAVEPOINT);
     sci(SCI_GOTOPOS, 0);
+}
+
+void TSRichEdit::SetDocumentBytes(const QByteArray& utf8) {
+    BeginLoad(utf8.size());
+    AppendLoaded(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
+    EndLoad();
 }
 
 std::string_view TSRichEdit::DocumentBytes() const {
@@ -248,9 +260,13 @@ void TSRichEdit::ApplyAppearance(const QString& fontName, int pointSize, qint32 
     QFont f = m_font;
     if (!fontName.isEmpty()) f.setFamily(fontName);
     if (pointSize > 0) f.setPointSize(pointSize);
+    SetAppearance(f, ColourFromBgr(textColour), ColourFromBgr(backgroundColour));
+}
+
+void TSRichEdit::SetAppearance(const QFont& f, const QColor& text, const QColor& background) {
     m_font = f;
-    m_textColour = ColourFromBgr(textColour);
-    m_backgroundColour = ColourFromBgr(backgroundColour);
+    m_textColour = text;
+    m_backgroundColour = background;
 
     // Markup keeps the highlighter's colours; plain text and the paper use the
     // settings, applied unchanged even when they are equal.

@@ -38,6 +38,11 @@ public:
 
     // Whole document as UTF-8 bytes, without undo history and unmodified.
     void SetDocumentBytes(const QByteArray& utf8);
+    // The same in pieces: BeginLoad empties the editor, EndLoad leaves it
+    // unmodified with no undo history.
+    void BeginLoad(qint64 sizeHint);
+    void AppendLoaded(std::string_view utf8);
+    void EndLoad();
     // The text as one contiguous buffer; valid until the next edit.
     std::string_view DocumentBytes() const;
     qint64 ByteLength() const;
@@ -55,6 +60,7 @@ public:
     QColor TextColour() const { return m_textColour; }
     QColor BackgroundColour() const { return m_backgroundColour; }
     QFont TextFont() const { return m_font; }
+    void SetAppearance(const QFont& font, const QColor& text, const QColor& background);
 
     // Byte position of a character column on a line, clamped to the line.
     qint64 BytePosOf(int line, int col) const;

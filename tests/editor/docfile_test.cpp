@@ -899,3 +899,65 @@ TEST(SaveFileAtomically, AKillMidwayLeavesTheOldOrTheNewFileWhole) {
                   << ", new " << sawNew << ", restorable from backup " << sawBackup << '\n';
     }
 }
+
+namespace {
+
+struct CollectingSink : ts::DocumentSink {
+    QByteArray text;
+    int begins = 0;
+    void begin(qint64) override {
+        text.clear();
+        ++begins;
+    }
+    void append(std::string_view utf8) override { text.append(utf8.data(), qsizetype(utf8.size())); }
+};
+
+} // namespace
+
+TEST(StreamDocumentFile, GivesWhatTheWholeFileReadGivesWhateverThePieceSize) {
+    QTemporaryDir dir;
+    const QByteArray samples[] = {
+        QByteArray(""),
+        QByteArray("\xEF\xBB\xBF"),
+        QByteArray("\xEF\xBB\xBF<P>Gr\xC3\xBC\xC3\x9F" "e</P>\r\n"),
+        QByteArray("a\rb\nc"),
+        QByteArray("x\r"),
+        QByteArray("\xF0\x9F\x98\x80 emoji \xE2\x82\xAC\n"),
+        QByteArray("caf\xE9\r\n\x80\x81 late invalid after valid text"),
+        QByteArray("valid \xC3\xA9 then cut \xC3"),
+        QByteArray("\xEF\xBB"),
+    };
+    int k = 0;
+    for (const QByteArray& bytes : samples) {
+        const QString path = dir.filePath(QStringLiteral("s%1.html").arg(k++));
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        f.close();
+        const ts::LoadedDocument whole = ts::loadDocumentFile(path);
+        for (size_t chunk : {size_t(1), size_t(2), size_t(3), size_t(5), size_t(4096)}) {
+            CollectingSink sink;
+            const ts::DocumentShape shape = ts::streamDocumentFile(path, sink, chunk);
+            EXPECT_EQ(sink.text, whole.utf8) << k << " chunk " << chunk;
+            EXPECT_EQ(shape.format, whole.format) << k << " chunk " << chunk;
+            EXPECT_EQ(shape.lineBreak, whole.lineBreak) << k << " chunk " << chunk;
+        }
+    }
+}
+
+TEST(StreamDocumentFile, RefusesNulBytesAndMissingFilesNamingThem) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("nul.html"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray("abc\0def", 7));
+    f.close();
+    CollectingSink sink;
+    try {
+        ts::streamDocumentFile(path, sink, 2);
+        FAIL() << "no error";
+    } catch (const TError& e) {
+        EXPECT_TRUE(e.message().contains(path));
+    }
+    EXPECT_THROW(ts::streamDocumentFile(dir.filePath(QStringLiteral("missing.html")), sink), TError);
+}
