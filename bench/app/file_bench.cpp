@@ -47,6 +47,9 @@ int editorOpenAndSave(const QString& path) {
     doc.RichEdit()->InsertLine(1, QStringLiteral("<!-- edited -->"));
     doc.SetFileName(path + QStringLiteral(".saved"));
     t.restart();
+    doc.RichEdit()->DocumentBytes();
+    report("save_gather", double(t.nsecsElapsed()) / 1e6);
+    t.restart();
     doc.WriteFile();
     report("save", double(t.nsecsElapsed()) / 1e6);
     std::printf("peak_kib=%ld\n", peakKiB());

@@ -196,8 +196,10 @@ void TSRichEdit::BeginLoad(qint64 sizeHint) {
     // otherwise hold a second copy of the whole file.
     sci(SCI_SETUNDOCOLLECTION, 0);
     sci(SCI_CLEARALL);
-    // Room for the whole text at once, so the buffer is not regrown and copied.
-    sci(SCI_ALLOCATE, std::max<qint64>(sizeHint, 0) + 1);
+    // Room for the whole text and the first edits at once, so the buffer is
+    // not regrown and copied while loading or at the first keystroke.
+    const qint64 size = std::max<qint64>(sizeHint, 0);
+    sci(SCI_ALLOCATE, size + size / 32 + 65536);
 }
 
 void TSRichEdit::AppendLoaded(std::string_view utf8) {
