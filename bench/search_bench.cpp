@@ -3,11 +3,18 @@
 //
 //   search_bench --generate FILE MEGABYTES
 //   search_bench FILE RARE_WORD RARE_NONASCII FREQUENT_WORD REPLACEMENT [OUT_FILE]
+#include "editor/accessibility.h"
 #include "editor/search.h"
+#include "editor/tfinddialog.h"
+#include "editor/thtml.h"
+#include "editor/tsrichedit.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <Qsci/qsciscintilla.h>
 
 #include <algorithm>
@@ -235,6 +242,29 @@ int main(int argc, char** argv) {
         allSame = allSame && same;
         allRestored = allRestored && restored;
         allOneStep = allOneStep && oneStep;
+    }
+    // The program's own Replace All: the document window's replace dialog
+    // pressed on its editor, undo recorded, status bar refreshed.
+    {
+        THTML doc;
+        doc.RichEdit()->SetDocumentBytes(QByteArray::fromRawData(text.data(), qsizetype(text.size())));
+        doc.ReplaceDialog1()->findChild<QLineEdit*>(QStringLiteral("eFindText"))->setText(frequent);
+        doc.ReplaceDialog1()->findChild<QLineEdit*>(QStringLiteral("eReplaceText"))->setText(replacement);
+        doc.ReplaceDialog1()->findChild<QCheckBox*>(QStringLiteral("cbMatchCase"))->setChecked(true);
+        t1 = Clock::now();
+        doc.ReplaceDialog1()->findChild<QPushButton*>(QStringLiteral("bbReplaceAll"))->click();
+        doc.PosChange();
+        const double ms = msSince(t1);
+        const std::string_view after = doc.RichEdit()->DocumentBytes();
+        const bool same = after.size() == text.size() - (plan.replaced.end - plan.replaced.start) + plan.replacement.size();
+        std::printf("%-34s %8.1f ms  %s(same length as planned: %s)\n", "Replace All button of a document", ms,
+                    ratio(ms, refSed).c_str(), same ? "yes" : "NO");
+        t1 = Clock::now();
+        doc.RichEdit()->undo();
+        const bool restored = doc.RichEdit()->DocumentBytes() == std::string_view(text);
+        std::printf("%-34s %8.1f ms  (text restored: %s)\n", "  undo", msSince(t1), restored ? "yes" : "NO");
+        allSame = allSame && same;
+        allRestored = allRestored && restored;
     }
     return allSame && allRestored && allOneStep && allFound && inEditor && plan.count > 0 ? 0 : 1;
 }
