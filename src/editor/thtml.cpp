@@ -282,9 +282,13 @@ bool THTML::SearchText(const TFindRequest& request) {
     return true;
 }
 
+void THTML::reportNotFound(const QString& text) {
+    ts::messages().information(this, QStringLiteral("Cannot find \"") + text + QStringLiteral("\"."));
+}
+
 void THTML::Find(const TFindRequest& request) {
     if (!SearchText(request))
-        ts::messages().information(this, QStringLiteral("Cannot find \"") + request.text + QStringLiteral("\"."));
+        reportNotFound(request.text);
 }
 
 void THTML::Replace(bool all) {
@@ -307,7 +311,7 @@ void THTML::Replace(bool all) {
 
     if (!all) {
         if (!SearchText(request))
-            ts::messages().information(this, QStringLiteral("Cannot find \"") + request.text + QStringLiteral("\"."));
+            reportNotFound(request.text);
         return;
     }
     // Every further match to the end of the text, computed in one pass and

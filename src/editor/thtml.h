@@ -97,6 +97,7 @@ private:
     void applySettingsAppearance(const struct TPrefsRecord& prefs);
     void maximiseInFrame();
     void wirePalette();
+    void reportNotFound(const QString& text);
 
     QString m_fileName;
     ts::DocumentFormat m_format;
