@@ -7,6 +7,7 @@
 #include "platform/terror.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDropEvent>
 #include <QFile>
 #include <QMimeData>
@@ -262,4 +263,37 @@ TEST(DocumentComponents, ShowCompOpensOneMoreWindowPerDocument) {
         if (qobject_cast<TComps*>(w)) w->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(count(), 0);
+}
+
+TEST(DocumentPalette, ClipboardButtonsWorkOnTheSelectionAndNothingWithoutOne) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    THTML doc;
+    doc.RichEdit()->SetDocumentBytes("one two\r\n");
+    QApplication::clipboard()->setText(QStringLiteral("before"));
+    // Nothing selected: cut and copy leave the clipboard alone.
+    doc.Palette().button(QStringLiteral("sbCopy"))->click();
+    doc.Palette().button(QStringLiteral("sbCut"))->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("before"));
+    EXPECT_EQ(text(doc), QByteArray("one two\r\n"));
+
+    doc.RichEdit()->SendScintilla(QsciScintillaBase::SCI_SETSEL, 0UL, 3L);
+    doc.Palette().button(QStringLiteral("sbCut"))->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("one"));
+    EXPECT_EQ(text(doc), QByteArray(" two\r\n"));
+    doc.RichEdit()->SetCaretRow(0);
+    doc.RichEdit()->SetCaretCol(4);
+    doc.Palette().button(QStringLiteral("sbPaste"))->click();
+    EXPECT_EQ(text(doc), QByteArray(" twoone\r\n"));
+    doc.RichEdit()->SendScintilla(QsciScintillaBase::SCI_SETSEL, 1UL, 4L);
+    doc.Palette().button(QStringLiteral("sbCopy"))->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("two"));
+    // Pasting replaces the selection.
+    doc.RichEdit()->SendScintilla(QsciScintillaBase::SCI_SETSEL, 4UL, 7L);
+    doc.Palette().button(QStringLiteral("sbPaste"))->click();
+    EXPECT_EQ(text(doc), QByteArray(" twotwo\r\n"));
+    // An empty clipboard pastes nothing.
+    QApplication::clipboard()->clear();
+    doc.Palette().button(QStringLiteral("sbPaste"))->click();
+    EXPECT_EQ(text(doc), QByteArray(" twotwo\r\n"));
 }
