@@ -27,6 +27,11 @@ QByteArray text(const THTML& doc) {
     return QByteArray(v.data(), static_cast<qsizetype>(v.size()));
 }
 
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
 TPrefsRecord withTemplate() {
     TPrefsRecord p;
     p.MinDoc = true;
@@ -122,10 +127,7 @@ TEST(StatusBar, ShowsColumnRowAndTheModifiedMark) {
     FreshRegistry registry;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("page.htm"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("<HTML>\r\n<BODY>\r\nabcdefg\r\n</HTML>\r\n");
-    f.close();
+    ASSERT_TRUE(writeFile(path, "<HTML>\r\n<BODY>\r\nabcdefg\r\n</HTML>\r\n"));
 
     THTML doc;
     doc.show();
@@ -176,10 +178,7 @@ TEST(OpenDocument, LineBreaksOfTheFileAreKept) {
     FreshRegistry registry;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("unix.html"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("a\nb\r\nc\rd");
-    f.close();
+    ASSERT_TRUE(writeFile(path, "a\nb\r\nc\rd"));
     THTML doc;
     doc.SetFileName(path);
     doc.LoadDocument();
