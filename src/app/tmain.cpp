@@ -1,12 +1,13 @@
 #include "app/tmain.h"
 
 #include "app/printing.h"
+#include "editor/faces.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "platform/command.h"
 #include "platform/commondialogs.h"
 #include "settings/tprefsrecord.h"
-#include "tags/faces.h"
+#include "tags/commands.h"
 
 #include <Qsci/qsciprinter.h>
 #include <QAction>
@@ -148,6 +149,7 @@ QList<THTML*> TMain::Documents() const {
 
 THTML* TMain::CreateDocument() {
     auto* doc = new THTML;
+    ts::connectTagCommands(*doc);
     QMdiSubWindow* sub = m_mdi->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(646, 480);

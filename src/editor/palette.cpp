@@ -1,6 +1,6 @@
 #include "editor/palette.h"
 
-#include "tags/faces.h"
+#include "editor/faces.h"
 
 #include <QAction>
 #include <QFrame>

@@ -1,7 +1,7 @@
 #include "editor/tcomps.h"
 
 #include "editor/catalogue.h"
-#include "tags/faces.h"
+#include "editor/faces.h"
 #include "ui_tcomps.h"
 
 #include <QApplication>

@@ -12,9 +12,6 @@
 #include "platform/command.h"
 #include "platform/commondialogs.h"
 #include "settings/tprefsrecord.h"
-#include "tags/inlinetags.h"
-#include "tags/theading.h"
-#include "tags/thr.h"
 
 #include <QCloseEvent>
 #include <QMdiSubWindow>
@@ -329,68 +326,38 @@ void THTML::Replace(bool all) {
 }
 
 void THTML::wirePalette() {
-    auto command = [this](const char* name, auto handler) {
+    auto command = [this](const char* name, void (THTML::*handler)()) {
         QToolButton* button = m_palette.button(QString::fromLatin1(name));
-        connect(button, &QToolButton::clicked, this, [this, handler] { ts::runCommand(this, [&] { handler(); }); });
+        connect(button, &QToolButton::clicked, this, [this, handler] { ts::runCommand(this, [&] { (this->*handler)(); }); });
         return button;
     };
-    command("sbSearch", [this] { sbSearchClick(); });
-    command("sbReplace", [this] { sbReplaceClick(); });
-    command("sbIndent", [this] { sbIndentClick(); });
-    command("sbOutdent", [this] { sbUnIndentClick(); });
-    command("sbCut", [this] { m_richEdit->cut(); });
-    command("sbCopy", [this] { m_richEdit->copy(); });
-    command("sbPaste", [this] { m_richEdit->paste(); });
-    command("sbUndo", [this] { m_richEdit->undo(); });
-    command("sbComponents", [this] { sbComponentsClick(); });
+    const std::pair<const char*, void (THTML::*)()> editing[] = {
+        {"sbSearch", &THTML::sbSearchClick}, {"sbReplace", &THTML::sbReplaceClick},
+        {"sbIndent", &THTML::sbIndentClick}, {"sbOutdent", &THTML::sbUnIndentClick},
+        {"sbCut", &THTML::sbCutClick},       {"sbCopy", &THTML::sbCopyClick},
+        {"sbPaste", &THTML::sbPasteClick},   {"sbUndo", &THTML::sbUndoClick},
+        {"sbComponents", &THTML::sbComponentsClick},
+    };
+    QSet<QToolButton*> wired;
+    for (const auto& [name, handler] : editing) wired << command(name, handler);
     m_richEdit->SetDropDecoder(ts::componentCaptionFromDrop);
     connect(m_richEdit, &TSRichEdit::ComponentDropped, this,
             [this](const QString& caption) { ts::runCommand(this, [&] { InsComponent(caption); }); });
 
-    QSet<QToolButton*> wired;
-    for (const char* name :
-         {"sbSearch", "sbReplace", "sbIndent", "sbOutdent", "sbCut", "sbCopy", "sbPaste", "sbUndo", "sbComponents"})
-        wired << m_palette.button(QString::fromLatin1(name));
-    for (const ts::TInlineTag& tag : ts::inlineTags()) {
-        QToolButton* button = m_palette.button(tag.objectName);
-        if (!button) continue;
-        connect(button, &QToolButton::clicked, this,
-                [this, &tag] { ts::runCommand(this, [&] { InsertInlineTag(tag.objectName); }); });
-        wired << button;
-    }
-    // Buttons whose dialogs are not built yet are there, but disabled.
+    // The tag buttons get their commands from the application when it creates
+    // the window; until then, and where a command is not built, they are disabled.
     for (QToolButton* button : m_palette.buttons)
         if (!wired.contains(button)) button->setEnabled(false);
     for (QAction* action : m_palette.menuActions) action->setEnabled(false);
 }
 
-void THTML::InsertInlineTag(const QString& objectName) {
-    const ts::TInlineTag* tag = ts::inlineTag(objectName);
-    if (!tag) return;
-    QString text = tag->text;
-    switch (tag->source) {
-    case ts::TInlineSource::Fixed: break;
-    case ts::TInlineSource::HeadingDialog: {
-        THeading dlg(this);
-        if (dlg.exec() != QDialog::Accepted) return;
-        text = dlg.headingText();
-        break;
-    }
-    case ts::TInlineSource::RuleSetting: {
-        // Read afresh at every press: a change in the preferences counts at once.
-        if (TPrefsRecord::load().UseNetscapeExt) {
-            THR dlg(this);
-            if (dlg.exec() != QDialog::Accepted) return;
-            text = dlg.ruleText();
-        } else {
-            text = ts::composeRule();
-        }
-        break;
-    }
-    }
-    ts::insertInlineTag(*m_richEdit, *tag, text);
-    PosChange();
-}
+void THTML::sbCutClick() { m_richEdit->cut(); }
+
+void THTML::sbCopyClick() { m_richEdit->copy(); }
+
+void THTML::sbPasteClick() { m_richEdit->paste(); }
+
+void THTML::sbUndoClick() { m_richEdit->undo(); }
 
 void THTML::sbIndentClick() {
     ts::indentLine(*m_richEdit);

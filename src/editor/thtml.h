@@ -49,6 +49,7 @@ public:
     // the user declined to change the file's encoding.
     bool WriteFile();
 
+public slots:
     // Find and replace, each window with dialogs of its own.
     void sbSearchClick();
     void sbReplaceClick();
@@ -60,17 +61,23 @@ public:
     void Replace(bool all);
     // The search itself: selects the match and tells whether there was one.
     bool SearchText(const TFindRequest& request);
+public:
     TFindDialog* FindDialog1() const { return m_findDialog; }
     TReplaceDialog* ReplaceDialog1() const { return m_replaceDialog; }
 
-    // A fixed tag button of the palette, by its objectName (with its dialog where it has one).
-    void InsertInlineTag(const QString& objectName);
+public slots:
     void sbIndentClick();
+    void sbUnIndentClick();
+    void sbCutClick();
+    void sbCopyClick();
+    void sbPasteClick();
+    void sbUndoClick();
     // Opens one more Components window.
     void sbComponentsClick();
     // Inserts the snippet of a catalogue entry at the caret; other captions insert nothing.
     void InsComponent(const QString& caption);
-    void sbUnIndentClick();
+
+public:
     const ts::TPalette& Palette() const { return m_palette; }
 
     TSRichEdit* RichEdit() const { return m_richEdit; }

@@ -1,6 +1,6 @@
 #include "tags/builderdialog.h"
 
-#include "tags/faces.h"
+#include "editor/faces.h"
 
 #include <QAbstractButton>
 #include <QDialog>

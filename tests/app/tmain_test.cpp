@@ -85,6 +85,10 @@ TEST(StartUp, AppMaxiMaximisesAndNewDocCreatesTheTemplate) {
     EXPECT_EQ(doc->LineCount(), 18);
     EXPECT_EQ(doc->PanelText(0), QStringLiteral("0:18"));
     EXPECT_FALSE(doc->RichEdit()->Modified());
+    // The frame gives each new window its tag commands.
+    doc->RichEdit()->SetCaretRow(0);
+    doc->Palette().button(QStringLiteral("sbBold"))->click();
+    EXPECT_TRUE(doc->RichEdit()->Modified());
 }
 
 TEST(StartUp, FirstArgumentWithHtmIsOpenedUnchanged) {

@@ -3,6 +3,7 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "support/freshregistry.h"
+#include "tags/commands.h"
 #include "support/testenv.h"
 #include "platform/terror.h"
 
@@ -191,6 +192,7 @@ TEST(DocumentPalette, ButtonsWriteIntoTheirOwnDocumentAndUndoTakesThemBack) {
     ScopedPlatform platform;
     FreshRegistry registry;
     THTML doc;
+    ts::connectTagCommands(doc);
     doc.RichEdit()->SetDocumentBytes("abcdef\r\n");
     doc.RichEdit()->SetCaretRow(0);
     doc.RichEdit()->SetCaretCol(3);

@@ -1,4 +1,4 @@
-#include "tags/faces.h"
+#include "editor/faces.h"
 
 #include <QFontMetrics>
 #include <QImage>

@@ -1,0 +1,30 @@
+#pragma once
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class THTML;
+
+namespace ts {
+
+// What a palette button or pop-up entry of a document window does. The
+// document window itself only knows its editing buttons; the tag commands are
+// connected from here when the application creates a window.
+struct TTagCommand {
+    QString objectName;  // of the button or pop-up entry
+    std::function<void(THTML& doc)> run;
+};
+
+// The commands of one group of builders, kept beside those builders.
+std::vector<TTagCommand> inlineTagCommands();
+
+// Every tag command, in palette order of the groups.
+const std::vector<TTagCommand>& tagCommands();
+
+// Connects the document window's palette buttons and pop-up entries that have
+// a command and enables them. Each press runs in the general error handler and
+// refreshes the status bar afterwards.
+void connectTagCommands(THTML& doc);
+
+} // namespace ts
