@@ -1,3 +1,4 @@
+#include "tags/htmlcolour.h"
 #include "tags/inlinetags.h"
 
 #include <gtest/gtest.h>
@@ -28,4 +29,20 @@ TEST(ComposeRule, HeightGoesInUnquotedAndUntrimmed) {
     EXPECT_EQ(composeRule(QString("4")), "<HR SIZE=4>");
     EXPECT_EQ(composeRule(QString("")), "<HR SIZE=>");
     EXPECT_EQ(composeRule(QString(" 12px\"")), "<HR SIZE= 12px\">");
+}
+
+TEST(HtmlColour, RedGreenBlueFromTheLowBytesUpward) {
+    const struct {
+        ts::TColorRef colour;
+        const char* hash;
+    } cases[] = {
+        {0x00FFFFFF, "#FFFFFF"}, {0x00FF0000, "#0000FF"}, {0x000000FF, "#FF0000"},
+        {0x00000000, "#000000"}, {0x00123456, "#563412"}, {0x80FF00AB, "#AB00FF"},  // top byte ignored
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.hash);
+        EXPECT_EQ(ts::htmlColour(c.colour), QString::fromLatin1(c.hash));
+        EXPECT_EQ(ts::htmlColourDigits(c.colour), QString::fromLatin1(c.hash + 1));
+        EXPECT_EQ(ts::htmlColour(ts::colorRef(ts::toQColor(c.colour))), QString::fromLatin1(c.hash));
+    }
 }
