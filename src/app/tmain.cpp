@@ -1,6 +1,8 @@
 #include "app/tmain.h"
 
 #include "app/printing.h"
+#include "dialogs/tabout.h"
+#include "dialogs/tuploadftp.h"
 #include "editor/faces.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
@@ -92,6 +94,8 @@ void TMain::buildMenu() {
     addEntry(tools, "miHPWiz", QStringLiteral("&Homepage Wizard"), &TMain::miHPWizClick);
     separator(tools, "N6");
     addEntry(tools, "miUserTags", QStringLiteral("User-&Tags"), &TMain::miUserTagsClick);
+    separator(tools, "N7");
+    addEntry(tools, "miFTP", QStringLiteral("&Upload to FTP-site..."), &TMain::miFTPClick);
 
     QMenu* options = menu("Options1", QStringLiteral("&Options"));
     addEntry(options, "miPrefs", QStringLiteral("&Preferences..."), &TMain::miPrefsClick);
@@ -100,7 +104,7 @@ void TMain::buildMenu() {
     addEntry(help, "miAbout", QStringLiteral("&About..."), &TMain::miAboutClick);
 
     // Commands whose dialogs are not built yet stay visible but disabled.
-    for (const char* name : {"miHPWiz", "miUserTags", "miPrefs", "miAbout"})
+    for (const char* name : {"miHPWiz", "miUserTags", "miPrefs"})
         findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
 }
 
@@ -249,7 +253,19 @@ void TMain::miReplaceClick() {
 void TMain::miHPWizClick() {}
 void TMain::miUserTagsClick() {}
 void TMain::miPrefsClick() {}
-void TMain::miAboutClick() {}
+void TMain::miFTPClick() {
+    ts::runCommand(this, [this] {
+        TUploadFTP dlg(this);
+        dlg.exec();
+    });
+}
+
+void TMain::miAboutClick() {
+    ts::runCommand(this, [this] {
+        TAbout dlg(this);
+        dlg.exec();
+    });
+}
 
 void TMain::closeEvent(QCloseEvent* e) {
     // Every document is asked first; one refusal keeps everything open.
