@@ -3,44 +3,17 @@
 #include "support/editorfixture.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
+#include "tags/dialogdriver.h"
 #include "tags/commands.h"
 #include "tags/tquickdoc.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
 
-using ts::test::documentText;
-
-// Acts on the modal dialog that the next exec() opens.
-void onNextModal(std::function<void(QWidget*)> act) {
-    QTimer::singleShot(0, [act = std::move(act)] {
-        QWidget* w = QApplication::activeModalWidget();
-        ASSERT_NE(w, nullptr);
-        act(w);
-    });
-}
-
-void set(QWidget* dlg, const char* field, const QString& text) {
-    auto* e = dlg->findChild<QLineEdit*>(QString::fromLatin1(field));
-    ASSERT_NE(e, nullptr) << field;
-    e->setText(text);
-}
-
-void click(QWidget* dlg, const char* button) {
-    auto* b = dlg->findChild<QAbstractButton*>(QString::fromLatin1(button));
-    ASSERT_NE(b, nullptr) << button;
-    b->click();
-}
+using namespace ts::test;
 
 class LinkCommands : public ::testing::Test {
 protected:
@@ -54,8 +27,8 @@ protected:
     }
     void press(const char* name) { doc.Palette().button(QString::fromLatin1(name))->click(); }
 
-    ts::test::ScopedPlatform platform;
-    ts::test::FreshRegistry registry;
+    ScopedPlatform platform;
+    FreshRegistry registry;
     THTML doc;
 };
 
@@ -179,8 +152,8 @@ TEST_F(QuickDocCommand, ReplacesALongDocumentAsOneUndoStep) {
     for (int i = 0; i < 2000; ++i) old += "line " + QByteArray::number(i) + "\r\n";
     old += "no break at the end";
     load(old.constData(), 700, 3);
-    ts::test::setPreference("Author", QString("Ann"));
-    ts::test::setPreference("EMail", QString("ann@a.de"));
+    setPreference("Author", QString("Ann"));
+    setPreference("EMail", QString("ann@a.de"));
     run(ts::Answer::Yes, true, [this] { press("sbQuickDoc"); });
     EXPECT_EQ(text(), expectedPage("Ann", "ann@a.de"));
     EXPECT_EQ(e().LineCount(), 18);
@@ -193,12 +166,12 @@ TEST_F(QuickDocCommand, ReplacesALongDocumentAsOneUndoStep) {
 }
 
 TEST_F(QuickDocCommand, PopupEntryWorksOnAnEmptyDocumentWithTheSettingsOfThatMoment) {
-    ts::test::setPreference("Author", QString("Ann"));
+    setPreference("Author", QString("Ann"));
     run(ts::Answer::Yes, true, [this] { doc.Palette().action(QStringLiteral("miQuickDoc"))->trigger(); });
     EXPECT_EQ(text(), expectedPage("Ann", ""));
 
-    ts::test::setPreference("Author", QString("Bob"));
-    ts::test::setPreference("EMail", QString("bob@b.de"));
+    setPreference("Author", QString("Bob"));
+    setPreference("EMail", QString("bob@b.de"));
     run(ts::Answer::Yes, true, [this] { press("sbQuickDoc"); });
     EXPECT_EQ(text(), expectedPage("Bob", "bob@b.de"));
 }
