@@ -14,6 +14,7 @@ const std::vector<TTagCommand>& tagCommands() {
         for (std::vector<TTagCommand> (*group)() : {
                  &inlineTagCommands,
                  &specialCommands,
+                 &linkCommands,
              }) {
             std::vector<TTagCommand> g = group();
             v.insert(v.end(), g.begin(), g.end());

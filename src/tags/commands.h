@@ -19,6 +19,7 @@ struct TTagCommand {
 // The commands of one group of builders, kept beside those builders.
 std::vector<TTagCommand> inlineTagCommands();
 std::vector<TTagCommand> specialCommands();
+std::vector<TTagCommand> linkCommands();  // QuickDocument, anchor, image
 
 // Every tag command, in palette order of the groups.
 const std::vector<TTagCommand>& tagCommands();
