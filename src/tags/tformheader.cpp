@@ -1,0 +1,21 @@
+#include "tags/tformheader.h"
+
+#include "tags/builderdialog.h"
+#include "ui_tformheader.h"
+
+TFormHeader::TFormHeader(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TFormHeader>()) {
+    ui->setupUi(this);
+    // Both lists offer their entries but start empty.
+    ui->cbMethod->setCurrentIndex(-1);
+    ui->cbEnctype->setCurrentIndex(-1);
+    // Waits for the URL builder.
+    ui->sbURL->setEnabled(false);
+    ts::setUpBuilderDialog(*this, ui->bbOK, ui->bbCancel);
+    ui->eAction->setFocus();
+}
+
+TFormHeader::~TFormHeader() = default;
+
+ts::TFormHeaderValues TFormHeader::values() const {
+    return {ui->eAction->text(), ui->cbMethod->currentText(), ui->cbEnctype->currentText()};
+}
