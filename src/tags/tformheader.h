@@ -19,6 +19,9 @@ public:
 
     ts::TFormHeaderValues values() const;
 
+private slots:
+    void sbURLClick();
+
 private:
     std::unique_ptr<Ui::TFormHeader> ui;
 };

@@ -19,6 +19,7 @@ public:
     QString frameText() const { return m_frameText; }
 
 private slots:
+    void bbLocateURLClick();
     void bbOKClick();
 
 private:

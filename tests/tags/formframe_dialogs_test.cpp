@@ -164,13 +164,22 @@ TEST_F(FormFrameButtons, FormTagFromTheHeaderDialog) {
         EXPECT_EQ(method->currentText(), "");
         EXPECT_EQ(method->count(), 2);
         EXPECT_EQ(child<QComboBox>(d, "cbEnctype")->itemText(1), "application/x-www-form-urlencoded");
-        QTest::keyClicks(child<QLineEdit>(d, "eAction"), "/cgi-bin/mail");
+        auto* action = child<QLineEdit>(d, "eAction");
+        QTest::keyClicks(action, "old");
+        EXPECT_EQ(child<QToolButton>(d, "sbURL")->toolTip(), "Start the URL Builder");
+        onModal("TURLBuilder", [](QDialog& u) {
+            QTest::keyClicks(child<QLineEdit>(u, "ePath"), "cgi-bin");
+            QTest::keyClicks(child<QLineEdit>(u, "eFile"), "mail");
+            click(u, "bbOK");
+        });
+        click(d, "sbURL");
+        EXPECT_EQ(action->text(), "http:///cgi-bin/mail");
         method->setCurrentIndex(1);
         QTest::keyClicks(child<QComboBox>(d, "cbEnctype")->lineEdit(), "text/plain");
         click(d, "bbOK");
     });
     press("SpeedButton2");
-    expectLines({R"(<FORM ACTION="/cgi-bin/mail" METHOD="post" ENCTYPE="text/plain"></FORM>)"});
+    expectLines({R"(<FORM ACTION="http:///cgi-bin/mail" METHOD="post" ENCTYPE="text/plain"></FORM>)"});
 }
 
 TEST_F(FormFrameButtons, QuickFormWritesItsListBetweenFormLines) {
@@ -268,8 +277,22 @@ TEST_F(FormFrameButtons, FrameSetWritesTheValuesOfTheShownGroup) {
 TEST_F(FormFrameButtons, FrameWritesOnlyWhatWasFilledIn) {
     onModal("TFrame", [](QDialog& d) {
         EXPECT_EQ(child<QComboBox>(d, "cbName")->currentText(), "");
-        EXPECT_FALSE(child<QToolButton>(d, "sbLocateURL")->isEnabled());
-        QTest::keyClicks(child<QLineEdit>(d, "eSource"), "a.htm");
+        auto* source = child<QLineEdit>(d, "eSource");
+        QTest::keyClicks(source, "b.htm");
+        // The URL builder's result replaces the source; its Cancel keeps it.
+        onModal("TURLBuilder", [](QDialog& u) {
+            QTest::keyClicks(child<QLineEdit>(u, "eServer"), "www.example.org");
+            click(u, "bbOK");
+        });
+        click(d, "sbLocateURL");
+        EXPECT_EQ(source->text(), "http://www.example.org//");
+        onModal("TURLBuilder", [](QDialog& u) {
+            QTest::keyClicks(child<QLineEdit>(u, "eFile"), "x");
+            click(u, "bbCancel");
+        });
+        click(d, "sbLocateURL");
+        EXPECT_EQ(source->text(), "http://www.example.org//");
+        source->setText("a.htm");
         click(d, "bbOK");
     });
     press("sbFrame");
