@@ -15,6 +15,7 @@ const std::vector<TTagCommand>& tagCommands() {
                  &inlineTagCommands,
                  &specialCommands,
                  &linkCommands,
+                 &formFrameCommands,
              }) {
             std::vector<TTagCommand> g = group();
             v.insert(v.end(), g.begin(), g.end());

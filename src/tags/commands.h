@@ -20,6 +20,7 @@ struct TTagCommand {
 std::vector<TTagCommand> inlineTagCommands();
 std::vector<TTagCommand> specialCommands();
 std::vector<TTagCommand> linkCommands();  // QuickDocument, anchor, image
+std::vector<TTagCommand> formFrameCommands();
 
 // Every tag command, in palette order of the groups.
 const std::vector<TTagCommand>& tagCommands();
