@@ -5,6 +5,7 @@
 #include "platform/commondialogs.h"
 #include "settings/tprefsrecord.h"
 #include "tags/htmlcolour.h"
+#include "tags/turlbuilder.h"
 #include "ui_thpwiz.h"
 
 #include <QGuiApplication>
@@ -52,8 +53,8 @@ THPWiz::THPWiz(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::THPWi
     connect(ui->cbUseAuthor, &QCheckBox::toggled, this, &THPWiz::cbUseAuthorClick);
     connect(ui->sbChooseCol, &QToolButton::clicked, this, &THPWiz::sbChooseColClick);
 
-    // Not built yet: the URL builder that these open.
-    for (QToolButton* locate : {ui->sbLocateBGImg, ui->sbLocateImg, ui->sbLocateURL}) locate->setEnabled(false);
+    for (QToolButton* locate : {ui->sbLocateBGImg, ui->sbLocateImg, ui->sbLocateURL})
+        connect(locate, &QToolButton::clicked, this, &THPWiz::sbLocateClick);
 
     ui->pcHPWizard->setCurrentWidget(ui->tsTitle);
     adjustSize();
@@ -100,11 +101,13 @@ void THPWiz::rbBGClick() {
                                                       ui->eColB, ui->sbChooseCol})
         w->setEnabled(colour);
     ui->eBGImage->setEnabled(image);
+    ui->sbLocateBGImg->setEnabled(image);
 }
 
 void THPWiz::cbUsePicClick() {
     const bool use = ui->cbUsePic->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->lbImage, ui->eImage, ui->cbUseCaption, ui->cbCenterPic})
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->lbImage, ui->eImage, ui->sbLocateImg, ui->cbUseCaption,
+                                                      ui->cbCenterPic})
         w->setEnabled(use);
     // The caption field waits for its own check box to be clicked again.
     ui->lbImgCaption->setEnabled(false);
@@ -122,7 +125,8 @@ void THPWiz::cbUseParagraphClick() { ui->mParagraph->setEnabled(ui->cbUseParagra
 
 void THPWiz::cbUseLinkClick() {
     const bool use = ui->cbUseLink->isChecked();
-    for (QWidget* w : std::initializer_list<QWidget*>{ui->lbURL, ui->eURL, ui->lbDesc, ui->eDesc}) w->setEnabled(use);
+    for (QWidget* w : std::initializer_list<QWidget*>{ui->lbURL, ui->eURL, ui->sbLocateURL, ui->lbDesc, ui->eDesc})
+        w->setEnabled(use);
 }
 
 void THPWiz::cbUseAuthorClick() {
@@ -143,6 +147,20 @@ void THPWiz::sbChooseColClick() {
         ui->eColG->setText(digits.mid(2, 2));
         ui->eColB->setText(digits.mid(0, 2));
     });
+}
+
+void THPWiz::sbLocateClick() {
+    QLineEdit* field = nullptr;
+    if (sender() == ui->sbLocateBGImg) field = ui->eBGImage;
+    else if (sender() == ui->sbLocateImg) field = ui->eImage;
+    else if (sender() == ui->sbLocateURL) field = ui->eURL;
+    if (!field) return;
+    ts::runCommand(this, [&] {
+        if (const std::optional<QString> url = ts::chooseURL(this)) field->setText(*url);
+    });
+    // Focus returns here without relying on a window manager; the
+    // activation then refills the author's fields.
+    activateWindow();
 }
 
 void THPWiz::FormActivate() {

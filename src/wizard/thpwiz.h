@@ -36,6 +36,8 @@ public slots:
     void cbUseLinkClick();
     void cbUseAuthorClick();
     void sbChooseColClick();
+    // The three "..." buttons: the URL builder's result replaces the field beside the button.
+    void sbLocateClick();
     // Puts the author's name and e-mail address from the settings into their fields.
     void FormActivate();
 

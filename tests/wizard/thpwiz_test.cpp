@@ -1,10 +1,12 @@
 #include "wizard/thppreview.h"
 #include "wizard/thpwiz.h"
+#include "tags/turlbuilder.h"
 
 #include "support/freshregistry.h"
 #include "support/testenv.h"
 
 #include <QCheckBox>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -13,6 +15,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -30,6 +33,19 @@ public:
         return ScriptedCommonDialogs::color(parent, initial);
     }
 };
+
+// Once the URL builder is up: types a server and presses OK, or presses Cancel.
+void answerURLBuilder(const QString& server, bool ok) {
+    QTimer::singleShot(20, [server, ok] {
+        auto* builder = qobject_cast<TURLBuilder*>(QApplication::activeModalWidget());
+        if (!builder) {
+            answerURLBuilder(server, ok);
+            return;
+        }
+        QTest::keyClicks(builder->findChild<QLineEdit*>(QStringLiteral("eServer")), server);
+        builder->findChild<QPushButton*>(ok ? QStringLiteral("bbOK") : QStringLiteral("bbCancel"))->click();
+    });
+}
 
 class Wizard : public ::testing::Test {
 protected:
@@ -177,38 +193,38 @@ TEST_F(Wizard, NextAndBackWalkThePagesAndTabsJump) {
 
 TEST_F(Wizard, BackgroundRadiosSwitchTheirGroups) {
     const auto group = {"label:eColR", "eColR", "label:eColG", "eColG", "label:eColB", "eColB", "sbChooseCol",
-                        "eBGImage"};
+                        "eBGImage", "sbLocateBGImg"};
     click("bbNext1");
     click("rbColorBG");
-    EXPECT_EQ(enabled(group), (std::vector<bool>{true, true, true, true, true, true, true, false}));
+    EXPECT_EQ(enabled(group), (std::vector<bool>{true, true, true, true, true, true, true, false, false}));
     click("rbImage");
-    EXPECT_EQ(enabled(group), (std::vector<bool>{false, false, false, false, false, false, false, true}));
+    EXPECT_EQ(enabled(group), (std::vector<bool>{false, false, false, false, false, false, false, true, true}));
     // The Picture page is not touched.
-    EXPECT_EQ(enabled({"eImage", "cbUseCaption"}), (std::vector<bool>{false, false}));
+    EXPECT_EQ(enabled({"eImage", "sbLocateImg", "cbUseCaption"}), std::vector<bool>(3, false));
     click("rbNoBG");
-    EXPECT_EQ(enabled(group), std::vector<bool>(8, false));
+    EXPECT_EQ(enabled(group), std::vector<bool>(9, false));
 }
 
 TEST_F(Wizard, PictureAndCaptionSwitches) {
-    const auto controls = {"label:eImage", "eImage", "cbUseCaption", "cbCenterPic", "label:eImgCaption",
-                           "eImgCaption"};
+    const auto controls = {"label:eImage", "eImage", "sbLocateImg", "cbUseCaption", "cbCenterPic",
+                           "label:eImgCaption", "eImgCaption"};
     click("bbNext1");
     click("bbNext2");
     click("cbUsePic");
-    EXPECT_EQ(enabled(controls), (std::vector<bool>{true, true, true, true, false, false}));
+    EXPECT_EQ(enabled(controls), (std::vector<bool>{true, true, true, true, true, false, false}));
     click("cbUseCaption");
-    EXPECT_EQ(enabled(controls), std::vector<bool>(6, true));
+    EXPECT_EQ(enabled(controls), std::vector<bool>(7, true));
     EXPECT_EQ(get<QCheckBox>("cbCenterPic")->text(), "C&enter picture and caption");
     click("cbUsePic");
-    EXPECT_EQ(enabled(controls), std::vector<bool>(6, false));
+    EXPECT_EQ(enabled(controls), std::vector<bool>(7, false));
     click("cbUsePic");
     // The caption box stays checked, its field waits for it to be clicked again.
     EXPECT_TRUE(get<QCheckBox>("cbUseCaption")->isChecked());
-    EXPECT_EQ(enabled(controls), (std::vector<bool>{true, true, true, true, false, false}));
+    EXPECT_EQ(enabled(controls), (std::vector<bool>{true, true, true, true, true, false, false}));
     click("cbUseCaption");
     EXPECT_EQ(get<QCheckBox>("cbCenterPic")->text(), "C&enter picture");
     click("cbUseCaption");
-    EXPECT_EQ(enabled(controls), std::vector<bool>(6, true));
+    EXPECT_EQ(enabled(controls), std::vector<bool>(7, true));
 }
 
 TEST_F(Wizard, ParagraphLinkAndAuthorSwitches) {
@@ -219,7 +235,7 @@ TEST_F(Wizard, ParagraphLinkAndAuthorSwitches) {
     };
     const Case cases[] = {
         {"cbUseParagraph", "tsParagraph", {"mParagraph"}},
-        {"cbUseLink", "tsLink", {"label:eURL", "eURL", "label:eDesc", "eDesc"}},
+        {"cbUseLink", "tsLink", {"label:eURL", "eURL", "sbLocateURL", "label:eDesc", "eDesc"}},
         {"cbUseAuthor", "tsContact", {"label:eName", "eName", "label:eEMail", "eEMail"}},
     };
     for (const Case& c : cases) {
@@ -342,4 +358,38 @@ TEST_F(Wizard, ParagraphLinesAsTheBoxShowsThem) {
     const QFontMetrics fm(box->font());
     for (const QString& piece : pieces) EXPECT_LE(fm.horizontalAdvance(piece.trimmed()), box->viewport()->width());
     EXPECT_EQ(wiz.values().mParagraph, pieces);
+}
+
+TEST_F(Wizard, LocateButtonsFillTheirFieldFromTheURLBuilder) {
+    click("cbUsePic");
+    click("cbUseLink");
+    click("rbImage");
+    const std::pair<const char*, const char*> buttons[] = {
+        {"sbLocateBGImg", "eBGImage"}, {"sbLocateImg", "eImage"}, {"sbLocateURL", "eURL"}};
+    for (const auto& [button, field] : buttons) {
+        tabs->setCurrentWidget(get(button)->parentWidget());
+        get<QLineEdit>(field)->setText(QStringLiteral("old"));
+        answerURLBuilder(QString::fromLatin1(button), false);
+        click(button);
+        EXPECT_EQ(get<QLineEdit>(field)->text(), "old") << button;
+        answerURLBuilder(QString::fromLatin1(button), true);
+        click(button);
+        EXPECT_EQ(get<QLineEdit>(field)->text(), QStringLiteral("http://%1//").arg(QString::fromLatin1(button)));
+    }
+    // Each button fills only its own field.
+    EXPECT_EQ(wiz.values().eURL, "http://sbLocateURL//");
+    EXPECT_EQ(wiz.values().eBGImage, "http://sbLocateBGImg//");
+}
+
+TEST_F(Wizard, NameFieldIsRefilledWhenTheURLBuilderCloses) {
+    click("cbUseAuthor");
+    click("cbUseLink");
+    auto* name = get<QLineEdit>("eName");
+    name->clear();
+    QTest::keyClicks(name, "Edited");
+    tabs->setCurrentWidget(get("tsLink"));
+    answerURLBuilder(QStringLiteral("example.org"), false);
+    click("sbLocateURL");
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&wiz));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return name->text() == QStringLiteral("Ann Lee"); }));
 }
