@@ -4,12 +4,15 @@
 #include "dialogs/tabout.h"
 #include "dialogs/tuploadftp.h"
 #include "editor/faces.h"
+#include "editor/primitives.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
+#include "platform/clock.h"
 #include "platform/command.h"
 #include "platform/commondialogs.h"
 #include "settings/tprefsrecord.h"
 #include "tags/commands.h"
+#include "wizard/thpwiz.h"
 
 #include <Qsci/qsciprinter.h>
 #include <QAction>
@@ -104,7 +107,7 @@ void TMain::buildMenu() {
     addEntry(help, "miAbout", QStringLiteral("&About..."), &TMain::miAboutClick);
 
     // Commands whose dialogs are not built yet stay visible but disabled.
-    for (const char* name : {"miHPWiz", "miUserTags", "miPrefs"})
+    for (const char* name : {"miUserTags", "miPrefs"})
         findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
 }
 
@@ -250,7 +253,26 @@ void TMain::miFindNextClick() {
 void TMain::miReplaceClick() {
     if (THTML* doc = ActiveDocument()) ts::runCommand(this, [&] { doc->sbReplaceClick(); });
 }
-void TMain::miHPWizClick() {}
+void TMain::miHPWizClick() {
+    THPWiz wizard(this);
+    // Finish or the close box: the page is written either way.
+    wizard.exec();
+    THTML* doc = CreateDocument();
+    doc->SetFileName(untitledName());
+    ts::runCommand(this, [&] { doc->InitNewDocument(true); });
+    ShowDocument(doc);
+    ts::runCommand(this, [&] {
+        const QDateTime now = ts::clock().now();
+        const QStringList lines = ts::homepageLines(wizard.values(), ts::clock().shortDate(now.date()),
+                                                    ts::clock().longTime(now.time()));
+        TSRichEdit& editor = *doc->RichEdit();
+        {
+            TProgramChange change(editor);
+            for (const QString& line : lines) ts::appendLine(editor, line);
+        }
+        doc->PosChange();
+    });
+}
 void TMain::miUserTagsClick() {}
 void TMain::miPrefsClick() {}
 void TMain::miFTPClick() {
