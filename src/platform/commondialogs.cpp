@@ -91,13 +91,15 @@ bool ScriptedCommonDialogs::printerSetup(QWidget*, QPrinter&) {
     return takeFront(setupAnswers, false);
 }
 
-std::optional<QColor> ScriptedCommonDialogs::color(QWidget*, const QColor&) {
+std::optional<QColor> ScriptedCommonDialogs::color(QWidget*, const QColor& initial) {
     ++colorCalls;
+    colorInitials.push_back(initial);
     return takeFront(colorAnswers, std::optional<QColor>{});
 }
 
-std::optional<QFont> ScriptedCommonDialogs::font(QWidget*, const QFont&) {
+std::optional<QFont> ScriptedCommonDialogs::font(QWidget*, const QFont& initial) {
     ++fontCalls;
+    fontInitials.push_back(initial);
     return takeFront(fontAnswers, std::optional<QFont>{});
 }
 

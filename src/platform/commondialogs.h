@@ -4,6 +4,7 @@
 #include <QString>
 #include <deque>
 #include <optional>
+#include <vector>
 
 class QWidget;
 class QPrinter;
@@ -48,6 +49,9 @@ public:
     std::deque<std::optional<QColor>> colorAnswers;
     std::deque<std::optional<QFont>> fontAnswers;
     int openCalls = 0, saveCalls = 0, printCalls = 0, setupCalls = 0, colorCalls = 0, fontCalls = 0;
+    // What each colour and font dialog was opened with.
+    std::vector<QColor> colorInitials;
+    std::vector<QFont> fontInitials;
 
     std::optional<QString> openFileName(QWidget*) override;
     std::optional<QString> saveFileName(QWidget*) override;
