@@ -18,6 +18,7 @@ struct TTagCommand {
 
 // The commands of one group of builders, kept beside those builders.
 std::vector<TTagCommand> inlineTagCommands();
+std::vector<TTagCommand> fontTableCommands();
 std::vector<TTagCommand> specialCommands();
 
 // Every tag command, in palette order of the groups.
