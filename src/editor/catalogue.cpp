@@ -8,8 +8,6 @@ TComponentNode entry(const char* caption, const char* snippet) {
     return {QString::fromUtf8(caption), false, QString::fromUtf8(snippet), {}};
 }
 
-TComponentNode bare(const char* caption) { return {QString::fromUtf8(caption), false, std::nullopt, {}}; }
-
 TComponentNode group(const char* caption, std::vector<TComponentNode> children) {
     return {QString::fromUtf8(caption), true, std::nullopt, std::move(children)};
 }
@@ -63,8 +61,9 @@ std::vector<TComponentNode> buildCatalogue() {
               }),
         group("Tables",
               {
-                  bare("Row/Column table"),
-                  bare("Simple table"),
+                  entry("Row/Column table", "<TABLE BORDER=1><TR><TH>Enter column heading</TH></TR>"
+                                            "<TR><TD>Enter cell text</TD></TR></TABLE>"),
+                  entry("Simple table", "<TABLE BORDER=1><TR><TD>Enter cell text</TD></TR></TABLE>"),
               }),
         group("Text",
               {

@@ -97,8 +97,9 @@ std::optional<QColor> ScriptedCommonDialogs::color(QWidget*, const QColor& initi
     return takeFront(colorAnswers, std::optional<QColor>{});
 }
 
-std::optional<QFont> ScriptedCommonDialogs::font(QWidget*, const QFont&) {
+std::optional<QFont> ScriptedCommonDialogs::font(QWidget*, const QFont& initial) {
     ++fontCalls;
+    fontInitials.push_back(initial);
     return takeFront(fontAnswers, std::optional<QFont>{});
 }
 

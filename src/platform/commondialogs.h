@@ -48,8 +48,10 @@ public:
     std::deque<bool> printAnswers, setupAnswers;
     std::deque<std::optional<QColor>> colorAnswers;
     std::deque<std::optional<QFont>> fontAnswers;
-    std::vector<QColor> colorInitials;  // the starting colour of each colour dialog
     int openCalls = 0, saveCalls = 0, printCalls = 0, setupCalls = 0, colorCalls = 0, fontCalls = 0;
+    // What each colour and font dialog was opened with.
+    std::vector<QColor> colorInitials;
+    std::vector<QFont> fontInitials;
 
     std::optional<QString> openFileName(QWidget*) override;
     std::optional<QString> saveFileName(QWidget*) override;

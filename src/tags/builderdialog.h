@@ -11,4 +11,9 @@ namespace ts {
 void setUpBuilderDialog(QDialog& dialog, QAbstractButton* ok, QAbstractButton* cancel,
                         bool okAccepts = true);
 
+// The same for a builder that shows the close icon (and nothing else) in its
+// title bar; it may be left resizable.
+void setUpClosableDialog(QDialog& dialog, QAbstractButton* ok, QAbstractButton* cancel, bool okAccepts,
+                         bool resizable);
+
 } // namespace ts

@@ -13,6 +13,7 @@ const std::vector<TTagCommand>& tagCommands() {
         std::vector<TTagCommand> v;
         for (std::vector<TTagCommand> (*group)() : {
                  &inlineTagCommands,
+                 &fontTableCommands,
                  &specialCommands,
                  &linkCommands,
                  &formFrameCommands,

@@ -18,6 +18,7 @@ struct TTagCommand {
 
 // The commands of one group of builders, kept beside those builders.
 std::vector<TTagCommand> inlineTagCommands();
+std::vector<TTagCommand> fontTableCommands();
 std::vector<TTagCommand> specialCommands();
 std::vector<TTagCommand> linkCommands();  // QuickDocument, anchor, image
 std::vector<TTagCommand> formFrameCommands();

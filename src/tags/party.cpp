@@ -1,6 +1,7 @@
 #include "tags/party.h"
 
 #include "platform/terror.h"
+#include "tags/fonttable.h"
 
 #include <QTextBoundaryFinder>
 #include <span>
@@ -81,7 +82,7 @@ QStringList composeGalleryLines(const TGalleryFields& f) {
 int toInteger(const QString& text) {
     bool ok = false;
     const int value = text.toInt(&ok);
-    if (!ok) throw TError(QStringLiteral("'%1' ist kein gültiger Integerwert").arg(text));
+    if (!ok) throw TError(notAnIntegerMessage(text));
     return value;
 }
 

@@ -63,6 +63,12 @@ void TUpDown::stepUp() { step(m_increment); }
 void TUpDown::stepDown() { step(-m_increment); }
 
 void TUpDown::step(int delta) {
+    // A number typed into the field is where the step starts from.
+    if (m_edit) {
+        bool ok = false;
+        const int typed = m_edit->text().toInt(&ok);
+        if (ok) m_pos = std::clamp(typed, m_min, m_max);
+    }
     // Computed in 64 bits so a range reaching the int limits cannot overflow.
     qint64 next = qint64(m_pos) + delta;
     if (next > m_max) next = m_wrap ? m_min : m_max;

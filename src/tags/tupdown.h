@@ -7,8 +7,9 @@ class QLineEdit;
 class QToolButton;
 
 // A pair of arrow buttons that step a position within a range, shown in an
-// associated edit field. The arrow keys and the mouse wheel on the field step
-// it too. Without wrap the position stops at the ends.
+// associated edit field; a step starts from a number typed there. The arrow
+// keys and the mouse wheel on the field step it too. Without wrap the
+// position stops at the ends.
 class TUpDown : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int minimum READ minimum WRITE setMinimum)
