@@ -8,6 +8,7 @@
 #include "editor/tsrichedit.h"
 #include "platform/command.h"
 #include "platform/commondialogs.h"
+#include "settings/tprefs.h"
 #include "settings/tprefsrecord.h"
 #include "tags/commands.h"
 
@@ -104,7 +105,7 @@ void TMain::buildMenu() {
     addEntry(help, "miAbout", QStringLiteral("&About..."), &TMain::miAboutClick);
 
     // Commands whose dialogs are not built yet stay visible but disabled.
-    for (const char* name : {"miHPWiz", "miUserTags", "miPrefs"})
+    for (const char* name : {"miHPWiz", "miUserTags"})
         findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
 }
 
@@ -252,7 +253,12 @@ void TMain::miReplaceClick() {
 }
 void TMain::miHPWizClick() {}
 void TMain::miUserTagsClick() {}
-void TMain::miPrefsClick() {}
+void TMain::miPrefsClick() {
+    // The dialog saves as it closes, whichever way; its result means nothing here.
+    TPrefs prefs(this);
+    prefs.exec();
+}
+
 void TMain::miFTPClick() {
     ts::runCommand(this, [this] {
         TUploadFTP dlg(this);
