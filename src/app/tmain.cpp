@@ -10,6 +10,7 @@
 #include "platform/clock.h"
 #include "platform/command.h"
 #include "platform/commondialogs.h"
+#include "settings/tprefs.h"
 #include "settings/tprefsrecord.h"
 #include "tags/commands.h"
 #include "wizard/thpwiz.h"
@@ -107,7 +108,7 @@ void TMain::buildMenu() {
     addEntry(help, "miAbout", QStringLiteral("&About..."), &TMain::miAboutClick);
 
     // Commands whose dialogs are not built yet stay visible but disabled.
-    for (const char* name : {"miUserTags", "miPrefs"})
+    for (const char* name : {"miUserTags"})
         findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
 }
 
@@ -274,7 +275,12 @@ void TMain::miHPWizClick() {
     });
 }
 void TMain::miUserTagsClick() {}
-void TMain::miPrefsClick() {}
+void TMain::miPrefsClick() {
+    // The dialog saves as it closes, whichever way; its result means nothing here.
+    TPrefs prefs(this);
+    prefs.exec();
+}
+
 void TMain::miFTPClick() {
     ts::runCommand(this, [this] {
         TUploadFTP dlg(this);

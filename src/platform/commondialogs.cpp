@@ -2,10 +2,13 @@
 
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFontDialog>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSortFilterProxyModel>
 
 namespace ts {
 
@@ -20,6 +23,21 @@ T takeFront(std::deque<T>& q, const T& fallback) {
     q.pop_front();
     return v;
 }
+
+// Folders, to walk through, and files the user may run; name patterns cannot
+// say "executable", so the file system model is asked.
+class ExecutablesOnly : public QSortFilterProxyModel {
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+
+protected:
+    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+        const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+        if (!files) return true;
+        const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+        return info.isDir() || info.isExecutable();
+    }
+};
 
 } // namespace
 
@@ -71,6 +89,23 @@ std::optional<QFont> QtCommonDialogs::font(QWidget* parent, const QFont& initial
     return f;
 }
 
+std::optional<QString> QtCommonDialogs::executableFileName(QWidget* parent, const QString& current) {
+    QFileDialog dlg(parent, QString::fromLatin1(kBrowserDialogTitle));
+    dlg.setOption(QFileDialog::DontUseNativeDialog); // the filter below needs Qt's own dialog
+    dlg.setAcceptMode(QFileDialog::AcceptOpen);
+    dlg.setFileMode(QFileDialog::ExistingFile);
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
+    dlg.setNameFilter(QString::fromLatin1(kExecutablesFilter));
+    dlg.setProxyModel(new ExecutablesOnly(&dlg));
+    const QFileInfo start(current);
+    if (!current.isEmpty() && start.absoluteDir().exists()) {
+        dlg.setDirectory(start.absolutePath());
+        if (start.isFile()) dlg.selectFile(start.fileName());
+    }
+    if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
+    return dlg.selectedFiles().first();
+}
+
 std::optional<QString> ScriptedCommonDialogs::openFileName(QWidget*) {
     ++openCalls;
     return takeFront(openAnswers, std::optional<QString>{});
@@ -101,6 +136,12 @@ std::optional<QFont> ScriptedCommonDialogs::font(QWidget*, const QFont& initial)
     ++fontCalls;
     fontInitials.push_back(initial);
     return takeFront(fontAnswers, std::optional<QFont>{});
+}
+
+std::optional<QString> ScriptedCommonDialogs::executableFileName(QWidget*, const QString& current) {
+    ++executableCalls;
+    lastExecutableCurrent = current;
+    return takeFront(executableAnswers, std::optional<QString>{});
 }
 
 CommonDialogs& commonDialogs() {

@@ -25,6 +25,9 @@ public:
     virtual bool printerSetup(QWidget* parent, QPrinter& printer) = 0;
     virtual std::optional<QColor> color(QWidget* parent, const QColor& initial) = 0;
     virtual std::optional<QFont> font(QWidget* parent, const QFont& initial) = 0;
+    // "Locate the external browser": an existing file with the execute
+    // permission, starting in the folder of current when it names one.
+    virtual std::optional<QString> executableFileName(QWidget* parent, const QString& current) = 0;
 };
 
 class QtCommonDialogs : public CommonDialogs {
@@ -35,6 +38,7 @@ public:
     bool printerSetup(QWidget* parent, QPrinter& printer) override;
     std::optional<QColor> color(QWidget* parent, const QColor& initial) override;
     std::optional<QFont> font(QWidget* parent, const QFont& initial) override;
+    std::optional<QString> executableFileName(QWidget* parent, const QString& current) override;
 
 private:
     QString m_lastOpen;
@@ -48,22 +52,28 @@ public:
     std::deque<bool> printAnswers, setupAnswers;
     std::deque<std::optional<QColor>> colorAnswers;
     std::deque<std::optional<QFont>> fontAnswers;
-    int openCalls = 0, saveCalls = 0, printCalls = 0, setupCalls = 0, colorCalls = 0, fontCalls = 0;
-    // What each colour and font dialog was opened with.
+    std::deque<std::optional<QString>> executableAnswers;
+    int openCalls = 0, saveCalls = 0, printCalls = 0, setupCalls = 0, colorCalls = 0, fontCalls = 0,
+        executableCalls = 0;
+    // What each colour and font dialog was opened with, and the last executable dialog.
     std::vector<QColor> colorInitials;
     std::vector<QFont> fontInitials;
+    QString lastExecutableCurrent;
 
     std::optional<QString> openFileName(QWidget*) override;
     std::optional<QString> saveFileName(QWidget*) override;
     bool print(QWidget*, QPrinter&) override;
     bool printerSetup(QWidget*, QPrinter&) override;
-    std::optional<QColor> color(QWidget*, const QColor&) override;
-    std::optional<QFont> font(QWidget*, const QFont&) override;
+    std::optional<QColor> color(QWidget*, const QColor& initial) override;
+    std::optional<QFont> font(QWidget*, const QFont& initial) override;
+    std::optional<QString> executableFileName(QWidget*, const QString& current) override;
 };
 
 CommonDialogs& commonDialogs();
 void setCommonDialogs(CommonDialogs* d);
 
 inline const char* const kHtmlFilter = "HTML files (*.htm *.html)";
+inline const char* const kBrowserDialogTitle = "Locate the external browser";
+inline const char* const kExecutablesFilter = "All executables (*)";
 
 } // namespace ts

@@ -1,10 +1,13 @@
 #include "app/tmain.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
+#include "settings/tprefs.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -15,6 +18,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -197,6 +201,26 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miFile"))->actions()) fileNames << a->objectName();
     EXPECT_EQ(fileNames, (QStringList{"miNew", "miOpen", "N1", "miSave", "miSaveAS", "N2", "miPrinterSetup",
                                       "miPrint", "N3", "miExit"}));
+}
+
+TEST(MainWindow, PreferencesOpensTheDialogModallyAndItSavesOnClose) {
+    Started s;
+    TMain& m = s.start();
+    QAction* prefs = m.findChild<QAction*>(QStringLiteral("miPrefs"));
+    ASSERT_TRUE(prefs->isEnabled());
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dlg = qobject_cast<TPrefs*>(QApplication::activeModalWidget());
+        ASSERT_NE(dlg, nullptr);
+        seen = true;
+        EXPECT_EQ(dlg->parentWidget(), &m);
+        dlg->findChild<QCheckBox*>(QStringLiteral("cbNewDoc"))->click();
+        QTest::keyClick(dlg, Qt::Key_Escape);
+    });
+    prefs->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(m.findChildren<TPrefs*>().isEmpty());
+    EXPECT_TRUE(TPrefsRecord::load().NewDoc);
 }
 
 TEST(MainWindow, SpeedPanelButtonsAndHints) {
