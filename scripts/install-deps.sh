@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libqscintilla2-qt6-dev
+  qt6-svg-dev
+  desktop-file-utils appstream
   libgtest-dev
   fonts-dejavu-core poppler-utils
 )

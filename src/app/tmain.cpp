@@ -17,6 +17,11 @@
 
 #include <Qsci/qsciprinter.h>
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QIcon>
+#include <QMimeData>
+#include <QUrl>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMdiArea>
@@ -30,6 +35,9 @@ TMain::TMain(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), m_arguments(arguments), m_printer(std::make_unique<QsciPrinter>()) {
     setObjectName(QStringLiteral("TMain"));
     setWindowTitle(QStringLiteral("Tagsmith"));
+    setWindowIcon(ApplicationIcon());
+    // Files dropped anywhere on the frame open; the editors pass on drops they do not take.
+    setAcceptDrops(true);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -54,6 +62,45 @@ TMain::TMain(const QStringList& arguments, QWidget* parent)
 }
 
 TMain::~TMain() = default;
+
+QIcon TMain::ApplicationIcon() {
+    // The resource sits in a static library: make sure it is linked in.
+    Q_INIT_RESOURCE(app);
+    return QIcon(QStringLiteral(":/icons/tagsmith.svg"));
+}
+
+namespace {
+
+QStringList localFiles(const QMimeData* data) {
+    QStringList files;
+    if (!data || !data->hasUrls()) return files;
+    for (const QUrl& url : data->urls())
+        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) files << url.toLocalFile();
+    return files;
+}
+
+} // namespace
+
+bool TMain::OpenDroppedFiles(const QMimeData* data) {
+    const QStringList files = localFiles(data);
+    for (const QString& file : files) openDocumentFile(file);
+    return !files.isEmpty();
+}
+
+void TMain::dragEnterEvent(QDragEnterEvent* e) {
+    if (!localFiles(e->mimeData()).isEmpty()) e->acceptProposedAction();
+    else e->ignore();
+}
+
+void TMain::dragMoveEvent(QDragMoveEvent* e) {
+    if (!localFiles(e->mimeData()).isEmpty()) e->acceptProposedAction();
+    else e->ignore();
+}
+
+void TMain::dropEvent(QDropEvent* e) {
+    if (OpenDroppedFiles(e->mimeData())) e->acceptProposedAction();
+    else e->ignore();
+}
 
 QAction* TMain::addEntry(QMenu* menu, const char* name, const QString& caption, void (TMain::*handler)(),
                          const QKeySequence& shortcut) {
@@ -157,10 +204,13 @@ QList<THTML*> TMain::Documents() const {
 
 THTML* TMain::CreateDocument() {
     auto* doc = new THTML;
+    doc->setWindowIcon(windowIcon());
     ts::connectTagCommands(*doc);
+    connect(doc->RichEdit(), &TSRichEdit::FilesDropped, this, [this](const QMimeData* data) { OpenDroppedFiles(data); });
     QMdiSubWindow* sub = m_mdi->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(646, 480);
+    sub->setWindowIcon(windowIcon());
     return doc;
 }
 

@@ -4,6 +4,8 @@
 #include <memory>
 
 class QAction;
+class QIcon;
+class QMimeData;
 class QMdiArea;
 class QMenu;
 class QToolButton;
@@ -23,6 +25,12 @@ public:
     QMdiArea* MdiArea() const { return m_mdi; }
     // The printer chosen in Printer setup, used by every Print.
     QsciPrinter& Printer() const { return *m_printer; }
+
+    // The program's picture, for every window.
+    static QIcon ApplicationIcon();
+    // Opens each local file of a drop from a file manager as a document; false
+    // when the data holds none.
+    bool OpenDroppedFiles(const QMimeData* data);
 
     // Creates an empty document window in the frame; the caller fills and shows it.
     THTML* CreateDocument();
@@ -48,6 +56,9 @@ public slots:
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void dragEnterEvent(QDragEnterEvent* e) override;
+    void dragMoveEvent(QDragMoveEvent* e) override;
+    void dropEvent(QDropEvent* e) override;
 
 private:
     void FormShow();

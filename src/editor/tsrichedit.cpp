@@ -10,6 +10,7 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTimer>
+#include <QUrl>
 #include <algorithm>
 
 TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibility(), parent)) {
@@ -284,11 +285,27 @@ void TSRichEdit::SetAppearance(const QFont& f, const QColor& text, const QColor&
     setFont(f);
 }
 
-bool TSRichEdit::AcceptsDrop(const QMimeData* data) const { return m_dropDecoder && m_dropDecoder(data); }
+namespace {
+
+bool holdsLocalFiles(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return false;
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& u) { return u.isLocalFile(); });
+}
+
+} // namespace
+
+bool TSRichEdit::AcceptsDrop(const QMimeData* data) const {
+    return (m_dropDecoder && m_dropDecoder(data)) || holdsLocalFiles(data);
+}
 
 bool TSRichEdit::TakeDrop(const QMimeData* data) {
     const std::optional<QString> caption = m_dropDecoder ? m_dropDecoder(data) : std::nullopt;
-    if (!caption) return false;
+    if (!caption) {
+        if (!holdsLocalFiles(data)) return false;
+        emit FilesDropped(data);
+        return true;
+    }
     emit ComponentDropped(*caption);
     return true;
 }

@@ -74,7 +74,8 @@ public:
     using DropDecoder = std::optional<QString> (*)(const QMimeData*);
     void SetDropDecoder(DropDecoder decoder) { m_dropDecoder = decoder; }
     bool AcceptsDrop(const QMimeData* data) const;
-    // Inserts a catalogue drop (through ComponentDropped); false when refused.
+    // Inserts a catalogue drop (through ComponentDropped) or passes on files
+    // from a file manager (through FilesDropped); false when refused.
     bool TakeDrop(const QMimeData* data);
 
 signals:
@@ -85,6 +86,8 @@ signals:
     void StatusChanged();
     // A component was dropped from the catalogue onto the editor.
     void ComponentDropped(const QString& caption);
+    // Files from a file manager were dropped here; the frame opens them.
+    void FilesDropped(const QMimeData* data);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;

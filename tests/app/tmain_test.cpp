@@ -9,17 +9,23 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
+#include <QPixmap>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 using ts::test::FreshRegistry;
@@ -269,4 +275,49 @@ TEST(MainWindow, OpenUsesTheDialogAndCancelDoesNothing) {
     s.platform.dialogs.openAnswers = {s.dir.filePath(QStringLiteral("a.html"))};
     m.sbOpenClick();
     EXPECT_EQ(m.Documents().size(), 2);
+}
+
+TEST(Desktop, FilesDroppedOnTheFrameOrAnEditorOpenAsDocumentsWithTheIcon) {
+    Started s;
+    s.write("a.htm", "<P>a</P>\r\n");
+    s.write("b.html", "<P>b</P>\n");
+    s.write("c.htm", "c");
+    TMain& m = s.start();
+    EXPECT_FALSE(m.windowIcon().isNull());
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(s.dir.filePath("a.htm")), QUrl::fromLocalFile(s.dir.filePath("b.html")),
+                   QUrl("https://example.org/x.htm")});
+    // The offscreen platform ends a drag at once: the frame's drop handler stands for the drop.
+    EXPECT_TRUE(m.acceptDrops());
+    EXPECT_TRUE(m.OpenDroppedFiles(&files));
+    QStringList names;
+    for (THTML* doc : m.Documents()) {
+        names << QFileInfo(doc->FileName()).fileName();
+        EXPECT_EQ(doc->windowIcon().cacheKey(), m.windowIcon().cacheKey());
+    }
+    names.sort();
+    EXPECT_EQ(names, (QStringList{"a.htm", "b.html"}));
+
+    // An editor passes such a drop on to the frame; plain text it refuses.
+    THTML* doc = m.ActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    QMimeData third;
+    third.setUrls({QUrl::fromLocalFile(s.dir.filePath("c.htm"))});
+    EXPECT_TRUE(doc->RichEdit()->AcceptsDrop(&third));
+    EXPECT_TRUE(doc->RichEdit()->TakeDrop(&third));
+    EXPECT_EQ(m.Documents().size(), 3);
+    QMimeData text;
+    text.setText("c.htm");
+    EXPECT_FALSE(doc->RichEdit()->AcceptsDrop(&text));
+    EXPECT_FALSE(m.OpenDroppedFiles(&text));
+    EXPECT_EQ(m.Documents().size(), 3);
+}
+
+TEST(Desktop, ApplicationIconDrawsAtEveryPixelRatio) {
+    const QIcon icon = TMain::ApplicationIcon();
+    ASSERT_FALSE(icon.isNull());
+    const QPixmap one = icon.pixmap(QSize(32, 32), 1.0);
+    const QPixmap two = icon.pixmap(QSize(32, 32), 2.0);
+    EXPECT_EQ(one.size(), QSize(32, 32));
+    EXPECT_EQ(two.size(), QSize(64, 64));
 }
