@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
