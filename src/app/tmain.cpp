@@ -8,6 +8,7 @@
 #include "platform/commondialogs.h"
 #include "settings/tprefsrecord.h"
 #include "tags/commands.h"
+#include "usertags/usertagbuttons.h"
 
 #include <Qsci/qsciprinter.h>
 #include <QAction>
@@ -100,7 +101,7 @@ void TMain::buildMenu() {
     addEntry(help, "miAbout", QStringLiteral("&About..."), &TMain::miAboutClick);
 
     // Commands whose dialogs are not built yet stay visible but disabled.
-    for (const char* name : {"miHPWiz", "miUserTags", "miPrefs", "miAbout"})
+    for (const char* name : {"miHPWiz", "miPrefs", "miAbout"})
         findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
 }
 
@@ -150,6 +151,7 @@ QList<THTML*> TMain::Documents() const {
 THTML* TMain::CreateDocument() {
     auto* doc = new THTML;
     ts::connectTagCommands(*doc);
+    ts::connectUserTags(*doc);
     QMdiSubWindow* sub = m_mdi->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(646, 480);
@@ -247,7 +249,7 @@ void TMain::miReplaceClick() {
     if (THTML* doc = ActiveDocument()) ts::runCommand(this, [&] { doc->sbReplaceClick(); });
 }
 void TMain::miHPWizClick() {}
-void TMain::miUserTagsClick() {}
+void TMain::miUserTagsClick() { ts::openUserTagManager(this); }
 void TMain::miPrefsClick() {}
 void TMain::miAboutClick() {}
 
