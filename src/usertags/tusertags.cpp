@@ -30,7 +30,10 @@ TUserTags::TUserTags(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui:
 
     connect(ui->sbEdit, &QPushButton::clicked, this, &TUserTags::sbEditClick);
     connect(ui->sbDelete, &QPushButton::clicked, this, &TUserTags::sbDeleteClick);
-    connect(grid, &QTableWidget::cellDoubleClicked, this, &TUserTags::sbEditClick);
+    connect(grid, &QTableWidget::cellDoubleClicked, this, [this](int row) {
+        ui->sgUserTags->selectRow(row);
+        sbEditClick();
+    });
     connect(ui->bbOK, &QPushButton::clicked, this, &QDialog::accept);
     ts::setUpUserTagDialog(*this, QSize(361, 319), ui->bbOK, ui->bbCancel);
 }

@@ -134,9 +134,14 @@ TEST_F(UserTagManager, CancelledEditAndDeleteAnsweredNoChangeNothing) {
         EXPECT_EQ(UserTagTable(2), two);
 
         // A double-click edits the row it hits; Yes then deletes it.
+        selectRow(m, 7);
         fillEditor({"Dbl", "double", "", "", ""}, "bbOK");
-        emit grid(m).cellDoubleClicked(1, 1);
+        QTableWidget& g = grid(m);
+        const QPoint cell = g.visualItemRect(g.item(1, 1)).center();
+        QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(g.viewport(), Qt::LeftButton, {}, cell);
         EXPECT_EQ(UserTagTable(2).Name, "double");
+        EXPECT_EQ(UserTagTable(7), TUserTag{});
         platform.boxes.answers = {Answer::Yes};
         click(m, "sbDelete");
         EXPECT_EQ(grid(m).item(1, 0)->text(), "");
