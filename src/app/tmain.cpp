@@ -1,14 +1,19 @@
 #include "app/tmain.h"
 
 #include "app/printing.h"
+#include "dialogs/tabout.h"
+#include "dialogs/tuploadftp.h"
 #include "editor/faces.h"
+#include "editor/primitives.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
+#include "platform/clock.h"
 #include "platform/command.h"
 #include "platform/commondialogs.h"
 #include "settings/tprefsrecord.h"
 #include "tags/commands.h"
 #include "usertags/usertagbuttons.h"
+#include "wizard/thpwiz.h"
 
 #include <Qsci/qsciprinter.h>
 #include <QAction>
@@ -93,6 +98,8 @@ void TMain::buildMenu() {
     addEntry(tools, "miHPWiz", QStringLiteral("&Homepage Wizard"), &TMain::miHPWizClick);
     separator(tools, "N6");
     addEntry(tools, "miUserTags", QStringLiteral("User-&Tags"), &TMain::miUserTagsClick);
+    separator(tools, "N7");
+    addEntry(tools, "miFTP", QStringLiteral("&Upload to FTP-site..."), &TMain::miFTPClick);
 
     QMenu* options = menu("Options1", QStringLiteral("&Options"));
     addEntry(options, "miPrefs", QStringLiteral("&Preferences..."), &TMain::miPrefsClick);
@@ -101,7 +108,7 @@ void TMain::buildMenu() {
     addEntry(help, "miAbout", QStringLiteral("&About..."), &TMain::miAboutClick);
 
     // Commands whose dialogs are not built yet stay visible but disabled.
-    for (const char* name : {"miHPWiz", "miPrefs", "miAbout"})
+    for (const char* name : {"miPrefs"})
         findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
 }
 
@@ -248,10 +255,41 @@ void TMain::miFindNextClick() {
 void TMain::miReplaceClick() {
     if (THTML* doc = ActiveDocument()) ts::runCommand(this, [&] { doc->sbReplaceClick(); });
 }
-void TMain::miHPWizClick() {}
+void TMain::miHPWizClick() {
+    THPWiz wizard(this);
+    // Finish or the close box: the page is written either way.
+    wizard.exec();
+    THTML* doc = CreateDocument();
+    doc->SetFileName(untitledName());
+    ts::runCommand(this, [&] { doc->InitNewDocument(true); });
+    ShowDocument(doc);
+    ts::runCommand(this, [&] {
+        const QDateTime now = ts::clock().now();
+        const QStringList lines = ts::homepageLines(wizard.values(), ts::clock().shortDate(now.date()),
+                                                    ts::clock().longTime(now.time()));
+        TSRichEdit& editor = *doc->RichEdit();
+        {
+            TProgramChange change(editor);
+            for (const QString& line : lines) ts::appendLine(editor, line);
+        }
+        doc->PosChange();
+    });
+}
 void TMain::miUserTagsClick() { ts::openUserTagManager(this); }
 void TMain::miPrefsClick() {}
-void TMain::miAboutClick() {}
+void TMain::miFTPClick() {
+    ts::runCommand(this, [this] {
+        TUploadFTP dlg(this);
+        dlg.exec();
+    });
+}
+
+void TMain::miAboutClick() {
+    ts::runCommand(this, [this] {
+        TAbout dlg(this);
+        dlg.exec();
+    });
+}
 
 void TMain::closeEvent(QCloseEvent* e) {
     // Every document is asked first; one refusal keeps everything open.

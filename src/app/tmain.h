@@ -41,6 +41,7 @@ public slots:
     void miReplaceClick();
     void miHPWizClick();
     void miUserTagsClick();
+    void miFTPClick();
     void miPrefsClick();
     void miAboutClick();
 

@@ -1,17 +1,19 @@
 #include "editor/docfile.h"
 
 #include "editor/cp1252.h"
+#include "platform/messages.h"
 #include "platform/terror.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -214,24 +216,120 @@ Target resolveTarget(const QString& userPath) {
     }
 }
 
-// A new file beside `target` (or in `dir`) with a name nobody else uses:
-// ".<name>.<random><suffix>", with the name shortened to stay within the
-// length limit of a file name.
-Fd createUniqueFile(const QByteArray& dir, const QByteArray& targetName, const char* suffix, int flags,
-                    mode_t mode, QByteArray* created, int* err) {
-    const QByteArray stem = dir + "/." + targetName.left(200) + '.';
+// ---- Files a save keeps beside the target while it runs -------------------
+//
+// Both have names the next save of the same file knows: ".<name>.tagsmith.tmp"
+// (new content or a backup being written) and ".<name>.tagsmith.bak" (the
+// whole old content while an in-place save overwrites the file). Where the
+// folder takes no new files they go to the temporary folder, named after the
+// file's device and inode.
+
+struct SavePlace {
+    QByteArray dir, temp, backup;
+};
+
+SavePlace besidePlace(const QByteArray& target) {
+    // Long names are shortened to stay within the limit of a file name; a hash
+    // of the whole name keeps two of them apart.
+    QByteArray name = nameOf(target);
+    if (name.size() > 200)
+        name = name.left(180) + '~' + QCryptographicHash::hash(name, QCryptographicHash::Sha1).toHex().left(16);
+    const QByteArray dir = dirOf(target);
+    const QByteArray stem = dir + "/." + name + ".tagsmith";
+    return {dir, stem + ".tmp", stem + ".bak"};
+}
+
+SavePlace tempFolderPlace(const struct stat& st) {
+    const QByteArray dir = QFile::encodeName(QDir::tempPath());
+    const QByteArray stem = dir + "/.tagsmith-" + QByteArray::number(quint64(st.st_dev), 16) + '-' +
+                            QByteArray::number(quint64(st.st_ino), 16);
+    return {dir, stem + ".tmp", stem + ".bak"};
+}
+
+// flock, waiting for whoever holds it. A file system without locks has nothing
+// to wait for.
+int lockFd(int fd, int how) {
+    if (retry([&] { return ::flock(fd, how); }) == 0) return 0;
+    return errno == ENOLCK || errno == EOPNOTSUPP || errno == ENOSYS ? 0 : errno;
+}
+
+// Locks an open file until the returned copy of its descriptor is closed too,
+// so the lock can outlast a close that reports write errors.
+Fd lockFile(int fd, int* err) {
+    if ((*err = lockFd(fd, LOCK_EX))) return Fd();
+    Fd copy(::fcntl(fd, F_DUPFD_CLOEXEC, 0));
+    if (!copy) *err = errno;
+    return copy;
+}
+
+bool isFileAt(int fd, const QByteArray& path) {
+    struct stat opened {}, named {};
+    return ::fstat(fd, &opened) == 0 && ::lstat(path.constData(), &named) == 0 && opened.st_dev == named.st_dev &&
+           opened.st_ino == named.st_ino;
+}
+
+// Creates the temporary file, locked for as long as it is open. One already
+// there belongs to a save running now, which is waited for, or to one that
+// was killed: its lock can be taken, and it is removed.
+Fd createTempFile(const QByteArray& path, mode_t mode, int* err) {
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const QByteArray name =
-            stem + QByteArray::number(QRandomGenerator::global()->generate64(), 36) + suffix;
-        const int fd = retry([&] { return ::open(name.constData(), flags | O_CREAT | O_EXCL | O_CLOEXEC, mode); });
-        if (fd >= 0) {
-            *created = name;
-            return Fd(fd);
+        Fd fd(retry([&] { return ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode); }));
+        if (fd) {
+            if ((*err = lockFd(fd.get(), LOCK_EX))) return Fd();
+            // Another save may have taken it for a leftover before the lock.
+            if (isFileAt(fd.get(), path)) return fd;
+            continue;
         }
-        if (errno != EEXIST) break;
+        if (errno != EEXIST) {
+            *err = errno;
+            return Fd();
+        }
+        const auto openOld = [&](int access) {
+            return Fd(retry([&] { return ::open(path.constData(), access | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC); }));
+        };
+        Fd old = openOld(O_RDONLY);
+        if (!old && errno == EACCES) old = openOld(O_WRONLY);
+        if (!old) {
+            if (errno == ENOENT) continue;
+            *err = errno;
+            return Fd();
+        }
+        struct stat st {};
+        if (::fstat(old.get(), &st) != 0) {
+            *err = errno;
+            return Fd();
+        }
+        if (!S_ISREG(st.st_mode)) {
+            *err = EEXIST;
+            return Fd();
+        }
+        if ((*err = lockFd(old.get(), LOCK_EX))) return Fd();
+        if (isFileAt(old.get(), path) && ::unlink(path.constData()) != 0 && errno != ENOENT) {
+            *err = errno;
+            return Fd();
+        }
     }
-    *err = errno;
+    *err = EEXIST;
     return Fd();
+}
+
+// The backup of an in-place save of the file (`st` as it was then) that did
+// not finish. Only the user's own: a file planted by someone else is no backup.
+std::optional<SavePlace> findSaveBackup(const QByteArray& target, const struct stat& st) {
+    for (const SavePlace& place : {besidePlace(target), tempFolderPlace(st)}) {
+        struct stat b {};
+        if (::lstat(place.backup.constData(), &b) == 0 && S_ISREG(b.st_mode) && b.st_uid == ::geteuid())
+            return place;
+    }
+    return std::nullopt;
+}
+
+// After a finished save no backup of the file is left, wherever one was.
+void removeSaveBackups(const QByteArray& target, const struct stat& st) {
+    while (const std::optional<SavePlace> place = findSaveBackup(target, st)) {
+        if (::unlink(place->backup.constData()) != 0) return;
+        syncDir(place->dir);
+    }
 }
 
 // Removes a file of ours unless told to keep it.
@@ -252,16 +350,18 @@ private:
 // Writes a temporary file and renames it over the target. Returns false,
 // having changed nothing, when the file must be written in place instead.
 bool replaceByRename(const QString& userPath, const Target& t, std::span<const std::string_view> pieces) {
-    const QByteArray dir = dirOf(t.path);
-    QByteArray tempName;
+    const SavePlace place = besidePlace(t.path);
     int err = 0;
     // A new file gets the usual 0666 less the umask (and the folder's default ACL).
-    Fd fd = createUniqueFile(dir, nameOf(t.path), ".tmp", O_WRONLY, t.exists ? 0600 : 0666, &tempName, &err);
+    Fd fd = createTempFile(place.temp, t.exists ? 0600 : 0666, &err);
     if (!fd) {
         if (t.exists && (err == EACCES || err == EPERM)) return false;
         throwWriteError(userPath, err);
     }
-    RemoveGuard guard(tempName);
+    // Held until the rename is done; the guard removes the file while it is.
+    Fd lock = lockFile(fd.get(), &err);
+    if (!lock) throwWriteError(userPath, err);
+    RemoveGuard guard(place.temp);
 
     if (t.exists) {
         struct stat ts {};
@@ -272,11 +372,12 @@ bool replaceByRename(const QString& userPath, const Target& t, std::span<const s
     }
     if ((err = writePieces(fd.get(), pieces)) || (err = syncFd(fd.get())) || (err = fd.close()))
         throwWriteError(userPath, err);
-    if (::rename(tempName.constData(), t.path.constData()) != 0) throwWriteError(userPath, errno);
+    if (::rename(place.temp.constData(), t.path.constData()) != 0) throwWriteError(userPath, errno);
     guard.keep();
     // The new content is in place now; a folder that fails to sync can at
     // worst bring back the old file after a crash, so this is no failure.
-    syncDir(dir);
+    syncDir(place.dir);
+    if (t.exists) removeSaveBackups(t.path, t.st);
     return true;
 }
 
@@ -288,19 +389,32 @@ void writeInPlace(const QString& userPath, const Target& t, std::span<const std:
     if (::fstat(fd.get(), &st) != 0) throwWriteError(userPath, errno);
     if (!S_ISREG(st.st_mode)) throw TError(writeMessage(userPath, kNotRegular));
 
-    // The backup goes beside the file; when that folder takes no new files, to the temporary folder.
-    QByteArray backupName;
-    QByteArray backupDir = dirOf(t.path);
+    // One in-place save of a file at a time, by whichever of its names.
     int err = 0;
-    Fd backup = createUniqueFile(backupDir, nameOf(t.path), ".bak", O_RDWR, 0600, &backupName, &err);
+    Fd lock = lockFile(fd.get(), &err);
+    if (!lock) throwWriteError(userPath, err);
+
+    // The backup goes beside the file; when that folder takes no new files, to
+    // the temporary folder. It is written under the temporary name and renamed
+    // when whole, so a backup found later always holds the whole old content.
+    // One left by a save that did not finish is replaced: the file's present
+    // content is what this save started from.
+    SavePlace place = besidePlace(t.path);
+    Fd backup = createTempFile(place.temp, 0600, &err);
     if (!backup && (err == EACCES || err == EPERM || err == EROFS)) {
-        backupDir = QFile::encodeName(QDir::tempPath());
-        backup = createUniqueFile(backupDir, nameOf(t.path), ".bak", O_RDWR, 0600, &backupName, &err);
+        place = tempFolderPlace(st);
+        backup = createTempFile(place.temp, 0600, &err);
     }
     if (!backup) throwWriteError(userPath, err);
-    RemoveGuard guard(backupName);
-    if ((err = copyContent(fd.get(), backup.get())) || (err = syncFd(backup.get())) || (err = syncDir(backupDir)))
-        throwWriteError(userPath, err);
+    {
+        RemoveGuard temp(place.temp);
+        if ((err = copyContent(fd.get(), backup.get())) || (err = syncFd(backup.get())))
+            throwWriteError(userPath, err);
+        if (::rename(place.temp.constData(), place.backup.constData()) != 0) throwWriteError(userPath, errno);
+        temp.keep();
+    }
+    RemoveGuard guard(place.backup);
+    if ((err = syncDir(place.dir))) throwWriteError(userPath, err);
 
     // Overwriting before truncating keeps the old blocks, so a restore after
     // a full disk has the room it needs.
@@ -311,7 +425,11 @@ void writeInPlace(const QString& userPath, const Target& t, std::span<const std:
     if (!err && retry([&] { return ::ftruncate(fd.get(), total); }) != 0) err = errno;
     if (!err) err = syncFd(fd.get());
     if (!err) err = fd.close();
-    if (!err) return; // the guard removes the backup
+    if (!err) {
+        guard.keep();
+        removeSaveBackups(t.path, st);
+        return;
+    }
 
     int restoreErr = fd ? copyContent(backup.get(), fd.get()) : EIO;
     if (!restoreErr && retry([&] { return ::ftruncate(fd.get(), st.st_size); }) != 0) restoreErr = errno;
@@ -320,7 +438,7 @@ void writeInPlace(const QString& userPath, const Target& t, std::span<const std:
         guard.keep();
         throw TError(writeMessage(userPath, reasonText(err)) +
                      QStringLiteral(" Der alte Inhalt ist in \"%1\" gesichert.")
-                         .arg(QDir::toNativeSeparators(QFile::decodeName(backupName))));
+                         .arg(QDir::toNativeSeparators(QFile::decodeName(place.backup))));
     }
     throwWriteError(userPath, err);
 }
@@ -584,6 +702,57 @@ void saveFileAtomically(const QString& path, std::span<const std::string_view> p
         return;
     }
     replaceByRename(path, t, pieces);
+}
+
+QString unfinishedSaveBackup(const QString& path) {
+    Target t;
+    try {
+        t = resolveTarget(path);
+    } catch (const TError&) {
+        return QString();
+    }
+    if (!t.exists || !S_ISREG(t.st.st_mode)) return QString();
+    Fd fd(retry([&] { return ::open(t.path.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK); }));
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0) return QString();
+    // A save running now holds the file's lock: its backup is no leftover.
+    if (retry([&] { return ::flock(fd.get(), LOCK_SH | LOCK_NB); }) != 0 && errno == EWOULDBLOCK) return QString();
+    const std::optional<SavePlace> place = findSaveBackup(t.path, st);
+    return place ? QFile::decodeName(place->backup) : QString();
+}
+
+void restoreSaveBackup(const QString& path) {
+    const Target t = resolveTarget(path);
+    Fd fd(retry([&] { return ::open(t.path.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY); }));
+    if (!fd) throwWriteError(path, errno);
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0) throwWriteError(path, errno);
+    if (!S_ISREG(st.st_mode)) throw TError(writeMessage(path, kNotRegular));
+    int err = 0;
+    Fd lock = lockFile(fd.get(), &err);
+    if (!lock) throwWriteError(path, err);
+    const std::optional<SavePlace> place = findSaveBackup(t.path, st);
+    if (!place) return; // a save has finished meanwhile
+
+    // In place, as the save was; the backup stays until the file is whole again.
+    Fd backup(retry([&] { return ::open(place->backup.constData(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC); }));
+    struct stat bs {};
+    if (!backup || ::fstat(backup.get(), &bs) != 0) throwWriteError(path, errno);
+    if ((err = copyContent(backup.get(), fd.get())) ||
+        (err = retry([&] { return ::ftruncate(fd.get(), bs.st_size); }) != 0 ? errno : 0) ||
+        (err = syncFd(fd.get())) || (err = fd.close()))
+        throwWriteError(path, err);
+    removeSaveBackups(t.path, st);
+}
+
+void offerSaveBackup(QWidget* parent, const QString& path) {
+    const QString backup = unfinishedSaveBackup(path);
+    if (backup.isEmpty()) return;
+    const QString question =
+        QStringLiteral("The last save of \"%1\" did not finish, so the file may be incomplete. Its content from "
+                       "before that save is kept in \"%2\". Restore it?")
+            .arg(QDir::toNativeSeparators(path), QDir::toNativeSeparators(backup));
+    if (messages().askYesNo(parent, question) == Answer::Yes) restoreSaveBackup(path);
 }
 
 void saveDocumentFile(const QString& path, const EncodedDocument& document) {

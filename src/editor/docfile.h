@@ -6,6 +6,8 @@
 #include <span>
 #include <string_view>
 
+class QWidget;
+
 // Reading and writing document files without losing a byte.
 //
 // The editor holds the text as UTF-8 with the file's line breaks unchanged.
@@ -96,7 +98,11 @@ QByteArray lineBreakBytes(LineBreak lineBreak);
 //   cannot be kept, or one in a folder where no new file can be made is
 //   overwritten in place, so links and owner stay: its old content is first
 //   copied to a synced backup (beside it, or in the temporary folder), which
-//   restores it when the write fails and is removed after success.
+//   restores it when the write fails and is removed after success. A save
+//   killed meanwhile leaves the backup, found by unfinishedSaveBackup.
+// - The temporary file and the backup have names the next save of the file
+//   knows; it removes what a killed save left there, and waits while another
+//   process is saving the same file.
 // - A file the user may not write to (as open() would judge it) is refused.
 // Throws TError naming the file when the content cannot be written; the old
 // content is then intact and no temporary file is left behind.
@@ -104,6 +110,15 @@ void saveFileAtomically(const QString& path, std::span<const std::string_view> p
 inline void saveFileAtomically(const QString& path, std::string_view bytes) {
     saveFileAtomically(path, std::span<const std::string_view>(&bytes, 1));
 }
+
+// The backup an in-place save left because it did not finish (the file may
+// be torn), or empty when there is none or a save of the file is running.
+QString unfinishedSaveBackup(const QString& path);
+// Writes that backup's content back into the file, in place, and removes the
+// backup; nothing when there is none. Throws TError naming the file.
+void restoreSaveBackup(const QString& path);
+// Tells the user of such a backup and restores it when the answer is Yes.
+void offerSaveBackup(QWidget* parent, const QString& path);
 
 // Writes an encoded document with saveFileAtomically.
 void saveDocumentFile(const QString& path, const EncodedDocument& document);

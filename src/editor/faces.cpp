@@ -474,6 +474,16 @@ const std::map<QString, Picture>& pictures() {
             k.ellipse({10.5, 10}, 4, 4, QColor(40, 80, 240, 200), kInk, 0.8);
         });
 
+        add("sbImgGallery", [](Ink& k) {
+            // Three small framed pictures, as a gallery hangs them.
+            for (const QPointF at : {QPointF(1.5, 1.5), QPointF(8.5, 1.5), QPointF(5, 8.5)}) {
+                k.rect({at.x(), at.y(), 6, 6}, QColor(150, 200, 250));
+                k.poly({{at.x(), at.y() + 6}, {at.x() + 2.5, at.y() + 3}, {at.x() + 6, at.y() + 6}}, kGreen,
+                       Qt::transparent);
+                k.rect({at.x(), at.y(), 6, 6}, Qt::transparent);
+            }
+        });
+
         // Main window toolbar
         add("sbNew", [](Ink& k) {
             page(k, 2.5, 1.5, 10, 13);

@@ -103,7 +103,9 @@ QList<PageDef> pageDefs() {
          {{"sbFrameSet", 0, "FrameSet"}, {"sbFrame", 24, "Frame"}, {"sbNoFrames", 56, "No Frame"}}},
         {"tsSpecial",
          "Special",
-         {{"sbParty", 0, "Insert a \"Party\"-tag", 57}, {"sbColorMixer", 64, "Color-Mixer"}}},
+         {{"sbParty", 0, "Insert a \"Party\"-tag", 57},
+          {"sbColorMixer", 64, "Color-Mixer"},
+          {"sbImgGallery", 96, "Image gallery"}}},
         {"tsUserTags", "User-Tags", user},
     };
 }

@@ -109,6 +109,7 @@ void THTML::LoadDocument() {
     sink.editor = m_richEdit;
     ts::DocumentShape shape;
     try {
+        ts::offerSaveBackup(this, m_fileName);
         shape = ts::streamDocumentFile(m_fileName, sink);
     } catch (...) {
         // A file that cannot be read leaves the window open, empty and as it was.

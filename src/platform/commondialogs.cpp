@@ -91,8 +91,9 @@ bool ScriptedCommonDialogs::printerSetup(QWidget*, QPrinter&) {
     return takeFront(setupAnswers, false);
 }
 
-std::optional<QColor> ScriptedCommonDialogs::color(QWidget*, const QColor&) {
+std::optional<QColor> ScriptedCommonDialogs::color(QWidget*, const QColor& initial) {
     ++colorCalls;
+    colorInitials.push_back(initial);
     return takeFront(colorAnswers, std::optional<QColor>{});
 }
 

@@ -4,6 +4,7 @@
 #include <QString>
 #include <deque>
 #include <optional>
+#include <vector>
 
 class QWidget;
 class QPrinter;
@@ -47,6 +48,7 @@ public:
     std::deque<bool> printAnswers, setupAnswers;
     std::deque<std::optional<QColor>> colorAnswers;
     std::deque<std::optional<QFont>> fontAnswers;
+    std::vector<QColor> colorInitials;  // the starting colour of each colour dialog
     int openCalls = 0, saveCalls = 0, printCalls = 0, setupCalls = 0, colorCalls = 0, fontCalls = 0;
 
     std::optional<QString> openFileName(QWidget*) override;

@@ -55,6 +55,13 @@ Answer QtMessageBoxes::askYesNo(QWidget* parent, const QString& text) {
                : Answer::No;
 }
 
+Answer QtMessageBoxes::warnYesNo(QWidget* parent, const QString& text) {
+    return showBox(parent, QMessageBox::Warning, kCaptionWarning, text, QMessageBox::Yes | QMessageBox::No,
+                   QMessageBox::No) == QMessageBox::Yes
+               ? Answer::Yes
+               : Answer::No;
+}
+
 void ScriptedMessageBoxes::information(QWidget*, const QString& text) {
     shown.push_back({BoxKind::Information, text});
 }
@@ -77,6 +84,14 @@ Answer ScriptedMessageBoxes::askYesNoCancel(QWidget*, const QString& text) {
 
 Answer ScriptedMessageBoxes::askYesNo(QWidget*, const QString& text) {
     shown.push_back({BoxKind::Confirmation, text});
+    if (answers.empty()) return Answer::No;
+    Answer a = answers.front();
+    answers.pop_front();
+    return a;
+}
+
+Answer ScriptedMessageBoxes::warnYesNo(QWidget*, const QString& text) {
+    shown.push_back({BoxKind::Warning, text});
     if (answers.empty()) return Answer::No;
     Answer a = answers.front();
     answers.pop_front();

@@ -21,6 +21,8 @@ public:
     virtual Answer askYesNoCancel(QWidget* parent, const QString& text) = 0;
     // Buttons "&Ja", "&Nein"; closing the box counts as No.
     virtual Answer askYesNo(QWidget* parent, const QString& text) = 0;
+    // The same question in a warning box, for a step that destroys data.
+    virtual Answer warnYesNo(QWidget* parent, const QString& text) = 0;
 };
 
 // Real boxes with the German captions and button labels.
@@ -31,6 +33,7 @@ public:
     void error(QWidget* parent, const QString& text) override;
     Answer askYesNoCancel(QWidget* parent, const QString& text) override;
     Answer askYesNo(QWidget* parent, const QString& text) override;
+    Answer warnYesNo(QWidget* parent, const QString& text) override;
 };
 
 // For tests: records every box and answers questions from a queue
@@ -49,6 +52,8 @@ public:
     void error(QWidget*, const QString& text) override;
     Answer askYesNoCancel(QWidget*, const QString& text) override;
     Answer askYesNo(QWidget*, const QString& text) override;
+    // Recorded as a Warning; answered from the same queue as askYesNo.
+    Answer warnYesNo(QWidget*, const QString& text) override;
 
     // Texts shown so far, of any kind.
     QStringList texts() const;

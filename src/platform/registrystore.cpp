@@ -333,6 +333,9 @@ std::optional<RegDocument> RegDocument::parse(const QByteArray& fileBytes, Damag
             const auto root = rootFromName(names.takeFirst());
             if (!root) return fail(i, QStringLiteral("unbekannter Stammschlüssel \"%1\"").arg(inner.section(u'\\', 0, 0)));
             if (names.contains(QString())) return fail(i, QStringLiteral("leerer Schlüsselname"));
+            // A name the file's UTF-8 cannot hold would be renamed by the next write.
+            if (std::any_of(names.begin(), names.end(), hasLoneSurrogate))
+                return fail(i, QStringLiteral("ungültiges UTF-16-Zeichen im Schlüsselnamen"));
             current = size_t(&doc.ensureKey(*root, names) - doc.m_keys.data());
             continue;
         }
@@ -346,6 +349,8 @@ std::optional<RegDocument> RegDocument::parse(const QByteArray& fileBytes, Damag
             pos = 1;
         } else if (!parseQuoted(line, pos, name, fault)) {
             return fail(i, fault);
+        } else if (hasLoneSurrogate(name)) {
+            return fail(i, QStringLiteral("ungültiges UTF-16-Zeichen im Wertnamen"));
         }
         while (pos < line.size() && line[pos].isSpace()) ++pos;
         if (pos >= line.size() || line[pos] != u'=') return fail(i, QStringLiteral("\"=\" fehlt"));
@@ -518,7 +523,10 @@ QString writeTarget(const QString& path) {
     return canonical.isEmpty() ? info.symLinkTarget() : canonical;
 }
 
-void checkWritableNames(const QString& path, const QStringList& names, const QString& valueName) {
+// A key under another root could not be read back: the file names only the predefined ones.
+void checkWritableKey(const QString& path, uint32_t root, const QStringList& names, const QString& valueName) {
+    if (!isPredefinedRoot(root))
+        throwUnwritable(path, QStringLiteral("ungültiger Stammschlüssel 0x%1").arg(root, 8, 16, QLatin1Char('0')));
     for (const QString& n : names)
         if (!writableName(n)) throwUnwritable(path, QStringLiteral("ungültiger Schlüsselname"));
     if (!writableName(valueName)) throwUnwritable(path, QStringLiteral("ungültiger Wertname"));
@@ -620,13 +628,13 @@ void RegFileStore::modify(Change&& change) {
 
 void RegFileStore::writeValue(uint32_t root, const QString& keyPath, const QString& valueName, const RegData& data) {
     const QStringList names = splitKeyPath(keyPath);
-    checkWritableNames(path(), names, valueName);
+    checkWritableKey(path(), root, names, valueName);
     modify([&](RegDocument& doc) { doc.set(root, names, valueName, data); });
 }
 
 void RegFileStore::createKey(uint32_t root, const QString& keyPath) {
     const QStringList names = splitKeyPath(keyPath);
-    checkWritableNames(path(), names, QString());
+    checkWritableKey(path(), root, names, QString());
     modify([&](RegDocument& doc) { doc.createKey(root, names); });
 }
 
@@ -645,7 +653,7 @@ bool MemoryRegistryStore::keyExists(uint32_t root, const QString& keyPath) {
 void MemoryRegistryStore::writeValue(uint32_t root, const QString& keyPath, const QString& valueName,
                                      const RegData& data) {
     const QStringList names = splitKeyPath(keyPath);
-    checkWritableNames(QStringLiteral("(Speicher)"), names, valueName);
+    checkWritableKey(QStringLiteral("(Speicher)"), root, names, valueName);
     if (failAllWrites || failingWrites.contains(valueName, Qt::CaseInsensitive))
         throw RegistryWriteError(QStringLiteral("Schreiben von \"%1\" abgelehnt").arg(valueName));
     content.set(root, names, valueName, data);
@@ -654,7 +662,7 @@ void MemoryRegistryStore::writeValue(uint32_t root, const QString& keyPath, cons
 
 void MemoryRegistryStore::createKey(uint32_t root, const QString& keyPath) {
     const QStringList names = splitKeyPath(keyPath);
-    checkWritableNames(QStringLiteral("(Speicher)"), names, QString());
+    checkWritableKey(QStringLiteral("(Speicher)"), root, names, QString());
     if (failAllWrites) throw RegistryWriteError(QStringLiteral("Anlegen von \"%1\" abgelehnt").arg(keyPath));
     content.createKey(root, names);
 }

@@ -87,7 +87,9 @@ public:
     };
 
     // Reads the text of a .reg file: UTF-16LE with byte order mark, or UTF-8
-    // with or without one. nullopt and the first fault in *damage otherwise.
+    // with or without one. nullopt and the first fault in *damage otherwise;
+    // a key or value name that UTF-8 cannot hold (a lone surrogate) is one,
+    // as writing the file back would rename it.
     static std::optional<RegDocument> parse(const QByteArray& fileBytes, Damage* damage);
     // UTF-8 without byte order mark, CR LF line breaks, keys in tree order.
     QByteArray toRegFile() const;
@@ -113,7 +115,8 @@ private:
 // write locks "<file>.lock", re-reads the file, applies the change and
 // replaces the file atomically, so concurrent writers lose nothing and a
 // crash leaves either the old or the new file. A damaged file is reported
-// and never overwritten.
+// and never overwritten; a write under a root other than the seven
+// predefined ones is refused.
 class RegFileStore : public RegistryStore {
 public:
     // Without a path the location is resolved at each call (defaultRegistryPath).

@@ -13,6 +13,9 @@ const std::vector<TTagCommand>& tagCommands() {
         std::vector<TTagCommand> v;
         for (std::vector<TTagCommand> (*group)() : {
                  &inlineTagCommands,
+                 &specialCommands,
+                 &linkCommands,
+                 &formFrameCommands,
              }) {
             std::vector<TTagCommand> g = group();
             v.insert(v.end(), g.begin(), g.end());

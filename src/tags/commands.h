@@ -18,6 +18,9 @@ struct TTagCommand {
 
 // The commands of one group of builders, kept beside those builders.
 std::vector<TTagCommand> inlineTagCommands();
+std::vector<TTagCommand> specialCommands();
+std::vector<TTagCommand> linkCommands();  // QuickDocument, anchor, image
+std::vector<TTagCommand> formFrameCommands();
 
 // Every tag command, in palette order of the groups.
 const std::vector<TTagCommand>& tagCommands();

@@ -59,8 +59,8 @@ void TUpDown::setAssociate(QLineEdit* edit) {
     showPosition();
 }
 
-void TUpDown::stepUp() { step(1); }
-void TUpDown::stepDown() { step(-1); }
+void TUpDown::stepUp() { step(m_increment); }
+void TUpDown::stepDown() { step(-m_increment); }
 
 void TUpDown::step(int delta) {
     // Computed in 64 bits so a range reaching the int limits cannot overflow.
@@ -79,7 +79,7 @@ bool TUpDown::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Up || key == Qt::Key_Down) {
-                step(key == Qt::Key_Up ? 1 : -1);
+                step(key == Qt::Key_Up ? m_increment : -m_increment);
                 return true;
             }
         } else if (event->type() == QEvent::Wheel) {
@@ -92,6 +92,6 @@ bool TUpDown::eventFilter(QObject* watched, QEvent* event) {
 
 void TUpDown::wheelEvent(QWheelEvent* event) {
     const int dy = event->angleDelta().y();
-    if (dy != 0) step(dy > 0 ? 1 : -1);
+    if (dy != 0) step(dy > 0 ? m_increment : -m_increment);
     event->accept();
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <QWidget>
 
+#include <algorithm>
+
 class QLineEdit;
 class QToolButton;
 
@@ -13,6 +15,7 @@ class TUpDown : public QWidget {
     Q_PROPERTY(int maximum READ maximum WRITE setMaximum)
     Q_PROPERTY(int position READ position WRITE setPosition NOTIFY positionChanged)
     Q_PROPERTY(bool wrap READ wrap WRITE setWrap)
+    Q_PROPERTY(int increment READ increment WRITE setIncrement)
 
 public:
     explicit TUpDown(QWidget* parent = nullptr);
@@ -26,6 +29,9 @@ public:
     void setPosition(int v);
     bool wrap() const { return m_wrap; }
     void setWrap(bool on) { m_wrap = on; }
+    // How far one step moves the position (1 unless set).
+    int increment() const { return m_increment; }
+    void setIncrement(int v) { m_increment = std::max(1, v); }
 
     // The field that shows the position; not owned.
     void setAssociate(QLineEdit* edit);
@@ -55,6 +61,7 @@ private:
     int m_max = 100;
     int m_pos = 0;
     bool m_wrap = false;
+    int m_increment = 1;
     QLineEdit* m_edit = nullptr;
     QToolButton* m_up = nullptr;
     QToolButton* m_down = nullptr;

@@ -1,6 +1,10 @@
 #include "editor/cp1252.h"
 #include "editor/docfile.h"
+#include "editor/thtml.h"
+#include "editor/tsrichedit.h"
 #include "platform/terror.h"
+#include "support/freshregistry.h"
+#include "support/testenv.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,7 +22,9 @@
 #include <limits>
 #include <thread>
 #include <random>
+#include <fcntl.h>
 #include <set>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -852,6 +858,11 @@ TEST(SaveFileAtomically, AKillMidwayLeavesTheOldOrTheNewFileWhole) {
                              QFile::encodeName(site.filePath(QStringLiteral("second.htm"))).constData()), 0);
         }
         const QStringList args{QStringLiteral("save"), target, source};
+        QStringList files{QStringLiteral("big.htm")};
+        if (hardLinked) files.append(QStringLiteral("second.htm"));
+        // A kill may leave the one temporary file, and in place the one backup.
+        QStringList allowed = files + QStringList{QStringLiteral(".big.htm.tagsmith.tmp")};
+        if (hardLinked) allowed.append(QStringLiteral(".big.htm.tagsmith.bak"));
 
         // Whole runs first, to learn how long a save takes here.
         qint64 fullRun = std::numeric_limits<qint64>::max();
@@ -878,26 +889,147 @@ TEST(SaveFileAtomically, AKillMidwayLeavesTheOldOrTheNewFileWhole) {
             p.kill();
             p.waitForFinished();
 
+            for (const QString& name : entries(site.path()))
+                ASSERT_TRUE(allowed.contains(name)) << "left behind: " << name.toStdString();
             const QByteArray now = readBytes(target);
             if (now == old) {
                 ++sawOld;
             } else if (now == fresh) {
                 ++sawNew;
             } else {
-                // In place the target may be half written, but then its backup holds the old content.
+                // In place the target may be half written, but then its backup is offered and restores it.
                 ASSERT_TRUE(hardLinked) << "target corrupted after a kill by rename, " << now.size() << " bytes";
-                bool backupWhole = false;
-                for (const QString& name : entries(site.path()))
-                    if (name.endsWith(QStringLiteral(".bak"))) backupWhole |= readBytes(site.filePath(name)) == old;
-                ASSERT_TRUE(backupWhole) << "target corrupted and no whole backup";
+                test::ScopedPlatform platform;
+                platform.boxes.answers = {Answer::Yes};
+                offerSaveBackup(nullptr, target);
+                ASSERT_EQ(platform.boxes.shown.size(), 1u) << "target corrupted and no backup offered";
+                ASSERT_EQ(readBytes(target), old) << "the backup did not restore the old content whole";
                 ++sawBackup;
             }
-            for (const QString& name : entries(site.path()))
-                if (name.startsWith('.')) QFile::remove(site.filePath(name));
+            // The next save removes whatever the killed one left.
+            ASSERT_EQ(runHelper(args).exitCode, 0);
+            ASSERT_EQ(entries(site.path()), files);
         }
         std::cout << (hardLinked ? "in place" : "by rename") << ": full run " << fullRun << " ms, old " << sawOld
                   << ", new " << sawNew << ", restorable from backup " << sawBackup << '\n';
     }
+}
+
+namespace {
+
+// Runs a save in the helper, which the system kills when a write passes `limit` bytes.
+bool saveKilledAt(const QString& target, const QString& source, rlim_t limit) {
+    QProcess p;
+    p.setChildProcessModifier([limit] {
+        const rlimit size{limit, limit}, core{0, 0};
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        ::setrlimit(RLIMIT_CORE, &core);
+        std::signal(SIGXFSZ, SIG_DFL);
+    });
+    p.start(QStringLiteral(DOCFILE_HELPER), {QStringLiteral("save"), target, source});
+    return p.waitForFinished(120000) && p.exitStatus() == QProcess::CrashExit;
+}
+
+QByteArray documentText(const THTML& doc) {
+    const std::string_view v = doc.RichEdit()->DocumentBytes();
+    return QByteArray(v.data(), qsizetype(v.size()));
+}
+
+} // namespace
+
+TEST(SaveFileAtomically, WhatAKilledSaveLeavesIsOfferedWhenTornAndRemovedByTheNextSave) {
+    QTemporaryDir dir;
+    QByteArray old(100000, Qt::Uninitialized), fresh(300000, Qt::Uninitialized);
+    for (qsizetype i = 0; i < old.size(); ++i) old[i] = char('a' + i % 23);
+    for (qsizetype i = 0; i < fresh.size(); ++i) fresh[i] = char('A' + i % 19);
+    const QString source = dir.filePath(QStringLiteral("new content"));
+    writeBytes(source, fresh);
+
+    struct Case {
+        const char* what;
+        bool hardLinked;
+        rlim_t limit;
+        const char* leftover;
+    };
+    const Case cases[] = {
+        {"killed writing the new file", false, 50000, ".page.htm.tagsmith.tmp"},
+        {"killed writing the backup", true, 50000, ".page.htm.tagsmith.tmp"},
+        {"killed overwriting in place", true, 200000, ".page.htm.tagsmith.bak"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir site;
+        const QString target = site.filePath(QStringLiteral("page.htm"));
+        writeBytes(target, old);
+        QStringList files{QStringLiteral("page.htm")};
+        if (c.hardLinked) {
+            files.append(QStringLiteral("second.htm"));
+            ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(site.filePath(files[1])).constData()), 0);
+        }
+        const bool torn = qsizetype(c.limit) > old.size();
+        ASSERT_TRUE(saveKilledAt(target, source, c.limit));
+        QStringList left = files + QStringList{QString::fromLatin1(c.leftover)};
+        left.sort();
+        EXPECT_EQ(entries(site.path()), left);
+        EXPECT_TRUE(readBytes(target) == (torn ? fresh.left(qsizetype(c.limit)) : old));
+
+        // Opening it: a torn file is offered for restoring, declined once, then taken.
+        test::ScopedPlatform platform;
+        test::FreshRegistry registry;
+        platform.boxes.answers = {Answer::No, Answer::Yes};
+        const QString question =
+            QStringLiteral("The last save of \"%1\" did not finish, so the file may be incomplete. Its content "
+                           "from before that save is kept in \"%2\". Restore it?")
+                .arg(target, site.filePath(QString::fromLatin1(c.leftover)));
+        for (int open = 0; open < (torn ? 2 : 1); ++open) {
+            THTML doc;
+            doc.SetFileName(target);
+            doc.LoadDocument();
+            EXPECT_TRUE(documentText(doc) == (torn && open == 0 ? fresh.left(qsizetype(c.limit)) : old)) << open;
+        }
+        EXPECT_EQ(platform.boxes.texts(), torn ? (QStringList{question, question}) : QStringList());
+        EXPECT_TRUE(readBytes(target) == old);
+        if (torn) {
+            EXPECT_EQ(entries(site.path()), files);
+            ASSERT_TRUE(saveKilledAt(target, source, c.limit)); // and once more, to leave a backup
+        }
+
+        saveFileAtomically(target, view(fresh));
+        EXPECT_TRUE(readBytes(target) == fresh);
+        EXPECT_EQ(entries(site.path()), files);
+        if (torn) {
+            // A save by rename, once the file has one name left, removes the backup too.
+            writeBytes(target, old);
+            ASSERT_TRUE(saveKilledAt(target, source, c.limit));
+            ASSERT_TRUE(QFile::remove(site.filePath(files[1])));
+            saveFileAtomically(target, view(fresh));
+            EXPECT_EQ(entries(site.path()), QStringList{files[0]});
+        }
+    }
+}
+
+TEST(SaveFileAtomically, WaitsWhileAnotherProcessSavesTheSameFile) {
+    QTemporaryDir site;
+    const QString target = site.filePath(QStringLiteral("page.htm"));
+    const QString source = site.filePath(QStringLiteral("source"));
+    const QString temp = site.filePath(QStringLiteral(".page.htm.tagsmith.tmp"));
+    writeBytes(target, "old");
+    writeBytes(source, "new");
+    writeBytes(temp, "theirs");
+    const int theirs = ::open(QFile::encodeName(temp).constData(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(theirs, 0);
+    ASSERT_EQ(::flock(theirs, LOCK_EX), 0);
+
+    QProcess p;
+    p.start(QStringLiteral(DOCFILE_HELPER), {QStringLiteral("save"), target, source});
+    EXPECT_FALSE(p.waitForFinished(700)) << "did not wait for the save in progress";
+    EXPECT_EQ(readBytes(temp), QByteArray("theirs"));
+    EXPECT_EQ(readBytes(target), QByteArray("old"));
+    ::close(theirs); // that save ends without a rename, as a killed one does
+    ASSERT_TRUE(p.waitForFinished(120000));
+    EXPECT_EQ(p.exitCode(), 0);
+    EXPECT_EQ(readBytes(target), QByteArray("new"));
+    EXPECT_EQ(entries(site.path()), (QStringList{"page.htm", "source"}));
 }
 
 namespace {

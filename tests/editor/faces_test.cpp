@@ -25,7 +25,7 @@ const QStringList kPictureButtons{
     "sbQuickDoc", "sbAnchor", "sbImage", "sbQuickFont", "sbTableEdit", "sbTable", "sbTableCaption", "sbTR",
     "sbTD", "sbQuickForm", "SpeedButton2", "sbText", "sbHiddenText", "sbEntry", "sbCheckBox", "sbRadioButton",
     "sbDropDown", "sbSubmit", "sbReset", "sbOrdList", "sbUnOrdList", "sbListItem", "sbMenuList", "sbDirList",
-    "sbFrameSet", "sbFrame", "sbNoFrames", "sbParty", "sbColorMixer",
+    "sbFrameSet", "sbFrame", "sbNoFrames", "sbParty", "sbColorMixer", "sbImgGallery",
     // main window toolbar
     "sbNew", "sbOpen", "sbSave", "sbPrint", "sbExit",
     // components tree and dialog buttons

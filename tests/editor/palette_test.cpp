@@ -73,6 +73,7 @@ QList<Expected> expectedButtons() {
         {"Frames", "sbNoFrames", 56, -1, 25, "No Frame", false},
         {"Special", "sbParty", 0, -1, 57, "Insert a \"Party\"-tag", false},
         {"Special", "sbColorMixer", 64, -1, 25, "Color-Mixer", false},
+        {"Special", "sbImgGallery", 96, -1, 25, "Image gallery", false},
     };
     const int userLefts[] = {0, 49, 98, 147, 196, 245, 294, 343, 392};
     for (int i = 0; i < 9; ++i)

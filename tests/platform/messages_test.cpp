@@ -67,3 +67,26 @@ TEST(QtMessageBoxes, CarryGermanCaptionsAndButtons) {
     EXPECT_EQ(caption, QStringLiteral("Fehler"));
     EXPECT_EQ(labels, QStringList{"OK"});
 }
+
+TEST(QtMessageBoxes, WarningQuestionHasYesAndNoAndClosingMeansNo) {
+    QtMessageBoxes real;
+    QString caption;
+    QStringList labels;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QTimer::singleShot(0, [&] {
+        QMessageBox* box = findOpenBox();
+        ASSERT_NE(box, nullptr);
+        caption = box->windowTitle();
+        icon = box->icon();
+        for (auto* b : box->buttons()) labels << b->text();
+        box->button(QMessageBox::Yes)->click();
+    });
+    EXPECT_EQ(real.warnYesNo(nullptr, "Delete ?"), Answer::Yes);
+    EXPECT_EQ(caption, QStringLiteral("Warnung"));
+    EXPECT_EQ(icon, QMessageBox::Warning);
+    labels.sort();
+    EXPECT_EQ(labels, (QStringList{"&Ja", "&Nein"}));
+
+    QTimer::singleShot(0, [&] { findOpenBox()->reject(); });
+    EXPECT_EQ(real.warnYesNo(nullptr, "Delete ?"), Answer::No);
+}

@@ -138,6 +138,54 @@ TEST(RegFileStore, ADamagedFileIsReportedByNameAndNeverReplaced) {
     EXPECT_FALSE(QFile::exists(reg.path() + ".tmp"));
 }
 
+TEST(RegFileStore, AUtf16NameUtf8CannotHoldIsDamageAndTheFileStaysAsItWas) {
+    const QString lone(QChar(char16_t(0xDC01)));
+    struct Case {
+        QString text;
+        QString fault;
+    };
+    const QString head = "Windows Registry Editor Version 5.00\r\n\r\n";
+    const std::vector<Case> cases = {
+        {head + "[HKEY_CURRENT_USER\\Software\\Bad" + lone + "]\r\n\"V\"=dword:00000001\r\n",
+         "ungültiges UTF-16-Zeichen im Schlüsselnamen in Zeile 3"},
+        {head + "[HKEY_CURRENT_USER\\Software]\r\n\"Bad" + lone + "\"=dword:00000001\r\n",
+         "ungültiges UTF-16-Zeichen im Wertnamen in Zeile 4"},
+    };
+    for (const Case& c : cases) {
+        test::ScopedRegistryFile reg;
+        const QByteArray bytes = test::utf16leWithBom(c.text);
+        reg.setBytes(bytes);
+        const QString expected = QString("Registrierungsdatei \"%1\" ist beschädigt: %2").arg(reg.path(), c.fault);
+        RegFileStore store(reg.path());
+        EXPECT_EQ(errorOf([&] { store.writeValue(hkey::CurrentUser, kGeneralPath, "Splash", RegData::dword(1)); }),
+                  expected);
+        EXPECT_EQ(errorOf([&] { store.readValue(hkey::CurrentUser, "Software", "V"); }), expected);
+        EXPECT_EQ(reg.bytes(), bytes);
+    }
+}
+
+TEST(RegFileStore, AWriteUnderAnUnknownRootIsRefusedAndTheFileStaysReadable) {
+    test::ScopedRegistryFile reg;
+    RegFileStore store(reg.path());
+    store.writeValue(hkey::CurrentUser, kGeneralPath, "Splash", RegData::dword(1));
+    const QByteArray before = reg.bytes();
+    for (uint32_t root : {0u, 0x7FFFFFFFu, 0x80000007u, 0xFFFFFFFFu}) {
+        const QString expected = QString("Registrierungsdatei \"%1\" kann nicht geschrieben werden: "
+                                         "ungültiger Stammschlüssel 0x%2")
+                                     .arg(reg.path())
+                                     .arg(root, 8, 16, QLatin1Char('0'));
+        EXPECT_EQ(errorOf([&] { store.writeValue(root, kGeneralPath, "Splash", RegData::dword(0)); }), expected);
+        EXPECT_TRUE(throwsWriteError([&] { store.createKey(root, "Software\\X"); }));
+        MemoryRegistryStore memory;
+        EXPECT_TRUE(throwsWriteError([&] { memory.writeValue(root, kGeneralPath, "Splash", RegData::dword(0)); }));
+    }
+    EXPECT_EQ(reg.bytes(), before);
+    EXPECT_EQ(store.readValue(hkey::CurrentUser, kGeneralPath, "Splash"), RegData::dword(1));
+    // The last predefined root is still taken.
+    store.writeValue(0x80000006u, "Software", "V", RegData::dword(2));
+    EXPECT_EQ(store.readValue(0x80000006u, "Software", "V"), RegData::dword(2));
+}
+
 TEST(RegFileStore, AnUnreadableFileIsReportedByName) {
     test::ScopedRegistryFile reg;
     ASSERT_TRUE(QDir().mkpath(reg.path())); // a folder where the file should be

@@ -1,0 +1,41 @@
+#pragma once
+#include <QDialog>
+
+#include <memory>
+
+class QDragMoveEvent;
+class QDropEvent;
+
+namespace Ui {
+class TUploadFTP;
+}
+namespace ts {
+class TFileBrowser;
+}
+
+// Collects a list of local files for upload, dragged from a file browser.
+class TUploadFTP : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TUploadFTP(QWidget* parent = nullptr);
+    ~TUploadFTP() override;
+
+    ts::TFileBrowser& Browser() const { return *m_browser; }
+    QStringList Files() const;
+
+    // Accepts a drag exactly when it comes from the file list.
+    bool lbFilesDragOver(const QObject* source) const;
+    // Appends the folder shown and the file selected in the file list; nothing without a selection.
+    void lbFilesDragDrop();
+
+public slots:
+    void sbResetClick();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    std::unique_ptr<Ui::TUploadFTP> ui;
+    ts::TFileBrowser* m_browser = nullptr;
+};
