@@ -13,22 +13,23 @@
 #include "settings/tprefs.h"
 #include "settings/tprefsrecord.h"
 #include "tags/commands.h"
+#include "usertags/usertagbuttons.h"
 #include "wizard/thpwiz.h"
 
 #include <Qsci/qsciprinter.h>
 #include <QAction>
+#include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QIcon>
-#include <QMimeData>
-#include <QUrl>
-#include <QCloseEvent>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScreen>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 TMain::TMain(const QStringList& arguments, QWidget* parent)
@@ -153,10 +154,6 @@ void TMain::buildMenu() {
 
     QMenu* help = menu("miHelp", QStringLiteral("&Help"));
     addEntry(help, "miAbout", QStringLiteral("&About..."), &TMain::miAboutClick);
-
-    // Commands whose dialogs are not built yet stay visible but disabled.
-    for (const char* name : {"miUserTags"})
-        findChild<QAction*>(QString::fromLatin1(name))->setEnabled(false);
 }
 
 void TMain::buildSpeedPanel() {
@@ -207,6 +204,7 @@ THTML* TMain::CreateDocument() {
     doc->setWindowIcon(windowIcon());
     ts::connectTagCommands(*doc);
     connect(doc->RichEdit(), &TSRichEdit::FilesDropped, this, [this](const QMimeData* data) { OpenDroppedFiles(data); });
+    ts::connectUserTags(*doc);
     QMdiSubWindow* sub = m_mdi->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(646, 480);
@@ -324,7 +322,7 @@ void TMain::miHPWizClick() {
         doc->PosChange();
     });
 }
-void TMain::miUserTagsClick() {}
+void TMain::miUserTagsClick() { ts::openUserTagManager(this); }
 void TMain::miPrefsClick() {
     // The dialog saves as it closes, whichever way; its result means nothing here.
     TPrefs prefs(this);

@@ -173,9 +173,7 @@ QString THTML::PanelText(int index) const {
     return m_panels[index]->text();
 }
 
-void THTML::FormCreate() {
-    // The user-tag buttons are refreshed here once user tags exist.
-}
+void THTML::FormCreate() { emit UserTagsRefresh(); }
 
 bool THTML::FormCloseQuery() {
     if (!m_richEdit->Modified()) return true;

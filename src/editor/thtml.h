@@ -35,7 +35,8 @@ public:
     void InitNewDocument(bool noTemplate);
     // Refreshes the status bar: column:row and the modified mark.
     void PosChange();
-    // Refreshes what depends on the user tags; runs at creation and on every resize.
+    // Refreshes what depends on the user tags; runs at creation and on every
+    // resize. The user tags hang their button labels on UserTagsRefresh.
     void FormCreate();
     // Whether the window may close; asked before every close. A modified
     // document asks whether it should be saved first.
@@ -95,6 +96,9 @@ public:
 
     // Closes without asking again: the frame has already asked every document.
     void CloseApproved();
+
+signals:
+    void UserTagsRefresh();
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 #include <utility>
 
@@ -537,14 +538,49 @@ QString RegFileStore::path() const { return m_path.isEmpty() ? defaultRegistryPa
 
 RegDocument RegFileStore::load() const { return loadFile(path()); }
 
+namespace {
+
+int64_t nanoseconds(const struct timespec& t) { return int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; }
+
+// A file changed this close to the moment it was read may change again with
+// the same time stamp (file systems stamp with a coarse clock), so such a
+// read is not reused.
+constexpr int64_t kSettleNs = 1'000'000'000;
+
+} // namespace
+
+const RegDocument& RegFileStore::current() {
+    const QString file = path();
+    struct timespec now;
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const int64_t readStarted = nanoseconds(now);
+
+    Stamp stamp;
+    struct stat st;
+    if (::stat(QFile::encodeName(file).constData(), &st) == 0) {
+        stamp = {true, uint64_t(st.st_dev), uint64_t(st.st_ino), int64_t(st.st_size), nanoseconds(st.st_mtim),
+                 nanoseconds(st.st_ctim)};
+    } else if (errno != ENOENT && errno != ENOTDIR) {
+        m_parsed.reset();
+        throwUnreadable(file, errnoText(errno));
+    }
+    if (m_parsed && m_parsed->settled && m_parsed->path == file && m_parsed->stamp == stamp) return m_parsed->doc;
+
+    // Stamped before reading: a change after the stat shows at the next call.
+    m_parsed.reset();
+    RegDocument doc = loadFile(file);
+    const bool settled = !stamp.exists || std::max(stamp.modifiedNs, stamp.changedNs) + kSettleNs < readStarted;
+    m_parsed.emplace(Parsed{file, stamp, settled, std::move(doc)});
+    return m_parsed->doc;
+}
+
 std::optional<RegData> RegFileStore::readValue(uint32_t root, const QString& keyPath, const QString& valueName) {
-    const RegDocument doc = load();
-    const RegData* d = doc.find(root, splitKeyPath(keyPath), valueName);
+    const RegData* d = current().find(root, splitKeyPath(keyPath), valueName);
     return d ? std::optional<RegData>(*d) : std::nullopt;
 }
 
 bool RegFileStore::keyExists(uint32_t root, const QString& keyPath) {
-    return load().keyExists(root, splitKeyPath(keyPath));
+    return current().keyExists(root, splitKeyPath(keyPath));
 }
 
 template <class Change>

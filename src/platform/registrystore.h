@@ -137,8 +137,25 @@ public:
 private:
     template <class Change>
     void modify(Change&& change);
+    // The file as last parsed, re-parsed only when the file has changed.
+    const RegDocument& current();
+
+    // What tells one version of the file from another without reading it.
+    struct Stamp {
+        bool exists = false;
+        uint64_t device = 0, inode = 0;
+        int64_t size = 0, modifiedNs = 0, changedNs = 0;
+        bool operator==(const Stamp&) const = default;
+    };
+    struct Parsed {
+        QString path;
+        Stamp stamp;
+        bool settled = false; // changed long enough before it was read
+        RegDocument doc;
+    };
 
     QString m_path;
+    std::optional<Parsed> m_parsed;
 };
 
 // For tests: the registry in memory, with writes that can be made to fail.
