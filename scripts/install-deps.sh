@@ -5,8 +5,7 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config
-  qt6-base-dev libqscintilla2-qt6-dev
-  qt6-svg-dev
+  qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev
   desktop-file-utils appstream
   libgtest-dev
   fonts-dejavu-core poppler-utils

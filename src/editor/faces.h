@@ -21,13 +21,15 @@ std::optional<TCaptionFace> captionFace(const QString& objectName);
 // The colour of every caption face.
 QColor captionFaceColor();
 
-// Vector pictures drawn at whatever size is asked for, with a grey embossed
-// look when disabled. Names are the objectNames of the buttons that carry
-// them, plus "treeGroupOpen", "treeGroupClosed", "treeEntry" for the
-// Components tree and "bbOK", "bbCancel" for dialog buttons. A null icon for
-// any other name.
+// The picture of a button: the SVG file ":/faces/<name>.svg", drawn at the
+// screen's pixel ratio, or the user's icon theme picture for the standard
+// commands (new, open, save, print, exit, cut, copy, paste, undo, find,
+// replace, indent, unindent) where the theme has one. Names are the
+// objectNames of the buttons, plus "treeGroupOpen", "treeGroupClosed",
+// "treeEntry" for the Components tree and "bbOK", "bbCancel" for dialog
+// buttons; the icon's name() is that name. A null icon for any other name.
 QIcon faceIcon(const QString& name);
-// Names that faceIcon draws a picture for.
+// Names that have a picture file.
 QStringList pictureFaceNames();
 
 // Gives the button its face by objectName: caption, font and blue, or the

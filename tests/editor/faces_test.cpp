@@ -1,16 +1,19 @@
 #include "editor/faces.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFontMetrics>
 #include <QImage>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
 
 // Share of the picture's pixels that are painted.
-double coverage(const QIcon& icon, int size, QIcon::Mode mode = QIcon::Normal) {
-    const QImage img = icon.pixmap(QSize(size, size), 1.0, mode).toImage().convertToFormat(QImage::Format_ARGB32);
+double coverage(const QIcon& icon, int size, QIcon::Mode mode = QIcon::Normal, qreal dpr = 1.0) {
+    const QImage img = icon.pixmap(QSize(size, size), dpr, mode).toImage().convertToFormat(QImage::Format_ARGB32);
     int painted = 0;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
@@ -40,7 +43,33 @@ TEST(Faces, EveryPictureButtonHasAPicture) {
         EXPECT_GT(coverage(icon, 18), 0.03);
         EXPECT_FALSE(ts::captionFace(name).has_value());
     }
-    EXPECT_EQ(ts::pictureFaceNames().size(), kPictureButtons.size());
+    QStringList names = ts::pictureFaceNames();
+    QStringList expected = kPictureButtons;
+    names.sort();
+    expected.sort();
+    EXPECT_EQ(names, expected);
+}
+
+TEST(Faces, PicturesHaveTheScreensPixels) {
+    for (const QString& name : kPictureButtons) {
+        SCOPED_TRACE(name.toStdString());
+        QToolButton b;
+        b.setObjectName(name);
+        ASSERT_TRUE(ts::applyFace(&b));
+        const QIcon icon = b.icon();
+        const QPixmap once = icon.pixmap(QSize(32, 32), 1.0);
+        const QPixmap twice = icon.pixmap(QSize(32, 32), 2.0);
+        ASSERT_FALSE(once.isNull());
+        ASSERT_FALSE(twice.isNull());
+        // Twice the pixels (the wide picture's height rounds to a pixel).
+        EXPECT_EQ(twice.devicePixelRatio(), 2.0);
+        EXPECT_EQ(twice.width(), 2 * once.width());
+        EXPECT_NEAR(twice.height(), 2 * once.height(), 1);
+        EXPECT_NEAR(coverage(icon, 32, QIcon::Normal, 2.0), coverage(icon, 32), 0.08);
+        // Drawn afresh at 2x, not the 1x picture blown up.
+        const QImage blownUp = once.toImage().scaled(twice.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        EXPECT_NE(twice.toImage().convertToFormat(blownUp.format()), blownUp);
+    }
 }
 
 TEST(Faces, UnknownNamesHaveNoFace) {
@@ -60,7 +89,7 @@ TEST(Faces, PicturesAreDrawnAtTheRequestedSize) {
         const QIcon icon = ts::faceIcon(name);
         const QPixmap big = icon.pixmap(QSize(96, 96), 1.0);
         EXPECT_EQ(big.deviceIndependentSize().toSize(), icon.actualSize(QSize(96, 96)));
-        EXPECT_NEAR(coverage(icon, 96), coverage(icon, 24), 0.08);
+        EXPECT_NEAR(coverage(icon, 96), coverage(icon, 32), 0.08);
     }
 }
 
@@ -90,6 +119,54 @@ TEST(Faces, DisabledPicturesAreGreyAndDiffer) {
             }
         EXPECT_TRUE(painted);
     }
+}
+
+// Makes a one-picture icon theme the user's theme for the test's lifetime.
+class ScopedIconTheme {
+public:
+    explicit ScopedIconTheme(const QString& icon)
+        : m_name(QIcon::themeName()), m_paths(QIcon::themeSearchPaths()) {
+        const QString dir = m_dir.path() + "/test-theme/16x16/actions";
+        QDir().mkpath(dir);
+        QFile index(m_dir.path() + "/test-theme/index.theme");
+        if (index.open(QIODevice::WriteOnly))
+            index.write("[Icon Theme]\nName=Test\nDirectories=16x16/actions\n\n"
+                        "[16x16/actions]\nSize=16\nType=Fixed\n");
+        index.close();
+        QImage red(16, 16, QImage::Format_ARGB32);
+        red.fill(Qt::red);
+        red.save(dir + "/" + icon + ".png");
+        QIcon::setThemeSearchPaths({m_dir.path()});
+        QIcon::setThemeName("test-theme");
+    }
+    ~ScopedIconTheme() {
+        QIcon::setThemeSearchPaths(m_paths);
+        QIcon::setThemeName(m_name);
+    }
+
+private:
+    QTemporaryDir m_dir;
+    QString m_name;
+    QStringList m_paths;
+};
+
+TEST(Faces, StandardCommandsTakeTheThemesPicturesWhereItHasThem) {
+    const QImage bundledOpen = QIcon(":/faces/sbOpen.svg").pixmap(QSize(16, 16), 1.0).toImage();
+    const QImage bundledNew = QIcon(":/faces/sbNew.svg").pixmap(QSize(16, 16), 1.0).toImage();
+    ASSERT_FALSE(bundledOpen.isNull());
+    ScopedIconTheme theme("document-new");
+
+    const QIcon fromTheme = ts::faceIcon("sbNew");
+    EXPECT_EQ(fromTheme.name(), "sbNew");
+    const QImage themed = fromTheme.pixmap(QSize(16, 16), 1.0).toImage();
+    EXPECT_EQ(themed.pixelColor(8, 8), QColor(Qt::red));
+    EXPECT_NE(themed.convertToFormat(bundledNew.format()), bundledNew);
+    EXPECT_FALSE(fromTheme.pixmap(QSize(16, 16), 2.0).isNull());
+
+    // The theme lacks document-open: the bundled picture stands in.
+    const QIcon fallback = ts::faceIcon("sbOpen");
+    EXPECT_EQ(fallback.name(), "sbOpen");
+    EXPECT_EQ(fallback.pixmap(QSize(16, 16), 1.0).toImage().convertToFormat(bundledOpen.format()), bundledOpen);
 }
 
 struct CaptionCase {
