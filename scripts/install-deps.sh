@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev libqscintilla2-qt6-dev
-  libgtest-dev
+  libcurl4-openssl-dev
+  libgtest-dev python3-pyftpdlib python3-openssl openssl
   fonts-dejavu-core poppler-utils
 )
 
