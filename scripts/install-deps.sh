@@ -6,8 +6,9 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev
+  libcurl4-openssl-dev
   desktop-file-utils appstream
-  libgtest-dev
+  libgtest-dev python3-pyftpdlib python3-openssl openssl
   fonts-dejavu-core poppler-utils
 )
 

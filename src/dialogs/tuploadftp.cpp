@@ -1,14 +1,23 @@
 #include "dialogs/tuploadftp.h"
 
+#include "dialogs/upload.h"
+#include "platform/command.h"
+#include "platform/messages.h"
+#include "settings/tprefsrecord.h"
 #include "tags/filebrowser.h"
 #include "ui_tuploadftp.h"
 
 #include <QDir>
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QEventLoop>
 #include <QGuiApplication>
+#include <QLocale>
+#include <QProgressDialog>
 #include <QScreen>
 #include <QStyle>
+
+#include <algorithm>
 
 TUploadFTP::TUploadFTP(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TUploadFTP>()) {
     ui->setupUi(this);
@@ -23,9 +32,15 @@ TUploadFTP::TUploadFTP(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
 
     ui->sbResetList->setIcon(style()->standardIcon(QStyle::SP_DialogResetButton));
     ui->sbUploadFiles->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
-    // There is no transfer yet.
+    // Uploading needs something to send.
     ui->sbUploadFiles->setEnabled(false);
+    QAbstractItemModel* model = ui->lbFiles->model();
+    auto listChanged = [this] { ui->sbUploadFiles->setEnabled(ui->lbFiles->count() > 0); };
+    connect(model, &QAbstractItemModel::rowsInserted, this, listChanged);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, listChanged);
+    connect(model, &QAbstractItemModel::modelReset, this, listChanged);
     connect(ui->sbResetList, &QPushButton::clicked, this, &TUploadFTP::sbResetClick);
+    connect(ui->sbUploadFiles, &QPushButton::clicked, this, &TUploadFTP::sbUploadFilesClick);
     connect(ui->bbOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->bbCancel, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -52,6 +67,59 @@ void TUploadFTP::lbFilesDragDrop() {
 }
 
 void TUploadFTP::sbResetClick() { ui->lbFiles->clear(); }
+
+void TUploadFTP::sbUploadFilesClick() {
+    const QStringList files = Files();
+    if (files.isEmpty()) return;
+    ts::runCommand(this, [&] {
+        ts::UploadAccount account;
+        {
+            const TPrefsRecord prefs = TPrefsRecord::load();
+            account.host = prefs.Host;
+            account.user = prefs.Username;
+            account.password = prefs.Password;
+            account.folder = prefs.InitDir;
+        }
+        ts::parseUploadHost(account.host); // a bad host fails here, before any progress shows
+
+        ts::Upload upload(std::move(account), files);
+        QProgressDialog progress(this);
+        progress.setObjectName(QStringLiteral("UploadProgress"));
+        progress.setWindowTitle(QStringLiteral("Uploading files"));
+        progress.setWindowModality(Qt::WindowModal);
+        progress.setAutoClose(false);
+        progress.setAutoReset(false);
+        progress.setMinimumDuration(0);
+        progress.setRange(0, 1000);
+        progress.setValue(0);
+        QString current;
+        const QLocale locale;
+        auto show = [&](qint64 done, qint64 total) {
+            if (!progress.wasCanceled())
+                progress.setLabelText(QStringLiteral("Sending %1\n%2 of %3 bytes")
+                                      .arg(current, locale.toString(done), locale.toString(total)));
+            progress.setValue(total > 0 ? int(done * 1000 / total) : 0);
+        };
+        connect(&upload, &ts::Upload::fileStarted, &progress, [&](int, const QString& name) { current = name; });
+        connect(&upload, &ts::Upload::progress, &progress, show);
+        connect(&progress, &QProgressDialog::canceled, &upload, [&] {
+            upload.cancel();
+            progress.setLabelText(QStringLiteral("Cancelling..."));
+        });
+        QEventLoop loop;
+        connect(&upload, &ts::Upload::finished, &loop, &QEventLoop::quit);
+        upload.start();
+        progress.show();
+        loop.exec();
+        progress.hide();
+
+        const std::vector<ts::UploadResult>& results = upload.results();
+        const QString report = ts::uploadReport(results);
+        const bool allArrived = std::all_of(results.begin(), results.end(), [](const auto& r) { return r.arrived; });
+        if (allArrived) ts::messages().information(this, report);
+        else ts::messages().error(this, report);
+    });
+}
 
 bool TUploadFTP::eventFilter(QObject* watched, QEvent* e) {
     if (watched == ui->lbFiles->viewport()) {

@@ -31,6 +31,8 @@ public:
 
 public slots:
     void sbResetClick();
+    // Sends every listed file to the account of the FTP preferences, then reports each file's result.
+    void sbUploadFilesClick();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

@@ -1,0 +1,338 @@
+#include "dialogs/upload.h"
+
+#include "platform/terror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+#include <curl/curl.h>
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+namespace ts {
+
+UploadTarget parseUploadHost(const QString& host) {
+    const QString text = host.trimmed();
+    if (text.isEmpty()) throw TError(QStringLiteral("No FTP host is set: enter it in the preferences."));
+    const bool hasScheme = text.contains(QStringLiteral("://"));
+    const QUrl url(hasScheme ? text : QStringLiteral("ftp://") + text, QUrl::StrictMode);
+    UploadTarget t;
+    const QString scheme = url.scheme().toLower();
+    if (scheme == QLatin1String("ftp")) t.protocol = UploadProtocol::Ftp;
+    else if (scheme == QLatin1String("ftps")) t.protocol = UploadProtocol::FtpTls;
+    else if (scheme == QLatin1String("sftp")) t.protocol = UploadProtocol::Sftp;
+    else throw TError(QStringLiteral("The FTP host \"%1\" names a protocol that cannot upload: use ftp://, ftps:// or sftp://.").arg(text));
+    t.host = url.host();
+    const QString path = url.path();
+    if (!url.isValid() || t.host.isEmpty() || !url.userInfo().isEmpty() || !(path.isEmpty() || path == QLatin1String("/")) ||
+        url.hasQuery() || url.hasFragment())
+        throw TError(QStringLiteral("The FTP host \"%1\" is not a host name: give the folder as the initial directory.").arg(text));
+    t.port = url.port(t.protocol == UploadProtocol::Sftp ? 22 : 21);
+    return t;
+}
+
+QString uploadReport(const std::vector<UploadResult>& results) {
+    QStringList lines;
+    for (const UploadResult& r : results)
+        lines << r.file + QStringLiteral(": ") + (r.arrived ? QStringLiteral("arrived") : r.message);
+    return lines.join(QLatin1Char('\n'));
+}
+
+namespace {
+
+void globalInit() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct EasyDeleter {
+    void operator()(CURL* c) const { curl_easy_cleanup(c); }
+};
+struct ListDeleter {
+    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+using Easy = std::unique_ptr<CURL, EasyDeleter>;
+using List = std::unique_ptr<curl_slist, ListDeleter>;
+
+void append(List& list, const QByteArray& line) { list.reset(curl_slist_append(list.release(), line.constData())); }
+
+// Remote location of the folder, as URL path and as plain path for SFTP commands.
+struct Folder {
+    QByteArray urlPath;  // starts and ends with "/"
+    QByteArray sftpPath; // starts and ends with "/"
+};
+
+Folder remoteFolder(UploadProtocol protocol, const QString& folder) {
+    const bool absolute = folder.startsWith(QLatin1Char('/'));
+    Folder f;
+    if (protocol == UploadProtocol::Sftp) {
+        f.urlPath = f.sftpPath = absolute ? "/" : "/~/";
+    } else {
+        // "%2F" makes the first folder change go to the root; otherwise it is below the login folder.
+        f.urlPath = absolute ? "/%2F/" : "/";
+    }
+    for (const QString& part : folder.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        f.urlPath += QUrl::toPercentEncoding(part) + '/';
+        f.sftpPath += part.toUtf8() + '/';
+    }
+    return f;
+}
+
+QByteArray sftpQuoted(const QByteArray& path) {
+    QByteArray q = path;
+    q.replace('\\', "\\\\").replace('"', "\\\"");
+    return '"' + q + '"';
+}
+
+// What one transfer shares with libcurl's callbacks on the worker thread.
+struct Transfer {
+    QFile* file = nullptr;
+    const std::atomic<bool>* cancel = nullptr;
+    std::function<void(qint64)> report;
+    std::chrono::steady_clock::time_point lastReport;
+    QByteArray lastReply;
+    int hostKey = CURLKHMATCH_OK;
+};
+
+size_t readFile(char* buffer, size_t size, size_t count, void* p) {
+    auto* t = static_cast<Transfer*>(p);
+    const qint64 got = t->file->read(buffer, qint64(size * count));
+    return got < 0 ? CURL_READFUNC_ABORT : size_t(got);
+}
+
+size_t serverReply(char* buffer, size_t size, size_t count, void* p) {
+    auto* t = static_cast<Transfer*>(p);
+    const QByteArray line = QByteArray(buffer, qsizetype(size * count)).trimmed();
+    if (!line.isEmpty()) t->lastReply = line;
+    return size * count;
+}
+
+int transferInfo(void* p, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
+    auto* t = static_cast<Transfer*>(p);
+    if (t->cancel->load()) return 1;
+    const auto now = std::chrono::steady_clock::now();
+    if (t->report && now - t->lastReport > std::chrono::milliseconds(100)) {
+        t->lastReport = now;
+        t->report(qint64(sent));
+    }
+    return 0;
+}
+
+// Only keys already in the known hosts file pass; nothing is added to it.
+int checkHostKey(CURL*, const curl_khkey*, const curl_khkey*, curl_khmatch match, void* p) {
+    static_cast<Transfer*>(p)->hostKey = match;
+    return match == CURLKHMATCH_OK ? CURLKHSTAT_FINE : CURLKHSTAT_REJECT;
+}
+
+bool failsForAll(CURLcode code) {
+    switch (code) {
+    case CURLE_LOGIN_DENIED:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_USE_SSL_FAILED:
+    case CURLE_SSH:
+    case CURLE_UNSUPPORTED_PROTOCOL:
+    case CURLE_URL_MALFORMAT: return true;
+    default: return false;
+    }
+}
+
+} // namespace
+
+Upload::Upload(UploadAccount account, QStringList files, QObject* parent)
+    : QObject(parent), m_account(std::move(account)), m_files(std::move(files)) {}
+
+Upload::~Upload() {
+    m_cancel = true;
+    if (m_worker.joinable()) m_worker.join();
+}
+
+void Upload::start() {
+    if (m_worker.joinable()) return;
+    globalInit();
+    m_results.clear();
+    m_worker = std::thread([this] { run(); });
+}
+
+void Upload::cancel() { m_cancel = true; }
+
+void Upload::run() {
+    qint64 total = 0;
+    for (const QString& path : m_files) total += std::max<qint64>(QFileInfo(path).size(), 0);
+    qint64 done = 0;
+    for (int i = 0; i < m_files.size(); ++i) m_results.push_back(send(i, m_files[i], done, total));
+    QMetaObject::invokeMethod(
+        this,
+        [this, done, total] {
+            if (m_worker.joinable()) m_worker.join();
+            emit progress(done, total);
+            emit finished();
+        },
+        Qt::QueuedConnection);
+}
+
+UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qint64 total) {
+    const QFileInfo info(path);
+    UploadResult result;
+    result.file = info.fileName();
+    const qint64 size = std::max<qint64>(info.size(), 0);
+    const qint64 base = doneBefore;
+    doneBefore += size;
+    if (m_cancel) {
+        result.message = QStringLiteral("not sent, the upload was cancelled");
+        return result;
+    }
+    if (!m_fatal.isEmpty()) {
+        result.message = QStringLiteral("not sent, ") + m_fatal;
+        return result;
+    }
+    const QByteArray name = result.file.toUtf8();
+    // A line break would end the server command and start another.
+    if (name.isEmpty() || name.contains('\r') || name.contains('\n')) {
+        result.message = QStringLiteral("not sent, the name cannot be used on the server");
+        return result;
+    }
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        result.message = QStringLiteral("cannot be read: ") + (info.isFile() ? file.errorString() : QStringLiteral("no such file"));
+        return result;
+    }
+
+    UploadTarget target;
+    try {
+        target = parseUploadHost(m_account.host);
+    } catch (const TError& e) {
+        m_fatal = e.message();
+        result.message = m_fatal;
+        return result;
+    }
+    QMetaObject::invokeMethod(this, [this, index, n = result.file] { emit fileStarted(index, n); }, Qt::QueuedConnection);
+
+    const bool sftp = target.protocol == UploadProtocol::Sftp;
+    const Folder folder = remoteFolder(target.protocol, m_account.folder);
+    const QByteArray temporary = '.' + name + ".part";
+    QByteArray server = QUrl::toAce(target.host);
+    if (server.isEmpty()) server = target.host.toUtf8();
+    if (server.contains(':')) server = '[' + server + ']';
+    const QByteArray origin = (sftp ? "sftp://" : "ftp://") + server + ':' + QByteArray::number(target.port);
+    const QByteArray knownHosts = QFile::encodeName(QDir::homePath() + QStringLiteral("/.ssh/known_hosts"));
+
+    Transfer transfer;
+    transfer.file = &file;
+    transfer.cancel = &m_cancel;
+    transfer.report = [this, base, total](qint64 sent) {
+        QMetaObject::invokeMethod(this, [this, d = base + sent, total] { emit progress(d, total); }, Qt::QueuedConnection);
+    };
+    char error[CURL_ERROR_SIZE] = {};
+
+    // The settings every connection of this upload shares; the password goes to libcurl only.
+    auto connect = [&](CURL* c, const QByteArray& url) {
+        curl_easy_setopt(c, CURLOPT_URL, url.constData());
+        curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, sftp ? "sftp" : "ftp");
+        curl_easy_setopt(c, CURLOPT_USERNAME, m_account.user.toUtf8().constData());
+        curl_easy_setopt(c, CURLOPT_PASSWORD, m_account.password.toUtf8().constData());
+        curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT, 30L);
+        curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+        curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, 60L);
+        curl_easy_setopt(c, CURLOPT_ERRORBUFFER, error);
+        curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, serverReply);
+        curl_easy_setopt(c, CURLOPT_HEADERDATA, &transfer);
+        curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, transferInfo);
+        curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
+        if (target.protocol == UploadProtocol::FtpTls) curl_easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+        if (sftp) {
+            curl_easy_setopt(c, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
+            curl_easy_setopt(c, CURLOPT_SSH_KNOWNHOSTS, knownHosts.constData());
+            curl_easy_setopt(c, CURLOPT_SSH_KEYFUNCTION, checkHostKey);
+            curl_easy_setopt(c, CURLOPT_SSH_KEYDATA, &transfer);
+        }
+    };
+
+    Easy easy(curl_easy_init());
+    if (!easy) {
+        result.message = QStringLiteral("not sent, the network library could not start");
+        return result;
+    }
+    List rename;
+    if (sftp) {
+        append(rename, "rename " + sftpQuoted(folder.sftpPath + temporary) + ' ' + sftpQuoted(folder.sftpPath + name));
+    } else {
+        append(rename, "RNFR " + temporary);
+        append(rename, "RNTO " + name);
+    }
+    connect(easy.get(), origin + folder.urlPath + QUrl::toPercentEncoding(QString::fromUtf8(temporary)));
+    curl_easy_setopt(easy.get(), CURLOPT_UPLOAD, 1L);
+    curl_easy_setopt(easy.get(), CURLOPT_READFUNCTION, readFile);
+    curl_easy_setopt(easy.get(), CURLOPT_READDATA, &transfer);
+    curl_easy_setopt(easy.get(), CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
+    curl_easy_setopt(easy.get(), CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
+    curl_easy_setopt(easy.get(), CURLOPT_POSTQUOTE, rename.get());
+    const CURLcode code = curl_easy_perform(easy.get());
+    if (code == CURLE_OK) {
+        result.arrived = true;
+        transfer.report(size);
+        return result;
+    }
+
+    // Why it failed, in words; the server's last reply where it gave one.
+    QString why;
+    const QString reply = QString::fromUtf8(transfer.lastReply);
+    long status = 0;
+    curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
+    const QString host = target.host;
+    if (code == CURLE_ABORTED_BY_CALLBACK && m_cancel) {
+        why = QStringLiteral("cancelled, not sent");
+    } else if (code == CURLE_LOGIN_DENIED) {
+        why = QStringLiteral("login refused: check the user name and password in the preferences");
+        if (!reply.isEmpty()) why += QStringLiteral(" (the server said \"%1\")").arg(reply);
+    } else if (sftp && transfer.hostKey == CURLKHMATCH_MISSING) {
+        why = QStringLiteral("the host key of %1 is not among the known hosts (%2). To trust it, compare its fingerprint with "
+                             "the one the server's administrator gives you, then add it, for example by connecting once "
+                             "with \"ssh -p %3 %1\" and answering yes")
+                  .arg(host, QString::fromLocal8Bit(knownHosts))
+                  .arg(target.port);
+    } else if (sftp && transfer.hostKey == CURLKHMATCH_MISMATCH) {
+        why = QStringLiteral("the host key of %1 differs from the one among the known hosts (%2): the server may not be the one "
+                             "you trust. If its key really changed, remove the old entry with \"ssh-keygen -R %1\" and add the new one")
+                  .arg(host, QString::fromLocal8Bit(knownHosts));
+    } else if (code == CURLE_PEER_FAILED_VERIFICATION) {
+        why = QStringLiteral("the server's certificate could not be verified, nothing was sent (%1)").arg(QString::fromUtf8(error));
+    } else {
+        why = QString::fromUtf8(error[0] ? error : curl_easy_strerror(code));
+        if (status >= 400 && !reply.isEmpty() && !why.contains(reply)) why += QStringLiteral(" (the server said \"%1\")").arg(reply);
+    }
+    result.message = why;
+    if (failsForAll(code)) m_fatal = why;
+    const bool noneSent = code == CURLE_LOGIN_DENIED || code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_COULDNT_CONNECT ||
+                          code == CURLE_PEER_FAILED_VERIFICATION || code == CURLE_SSL_CONNECT_ERROR ||
+                          code == CURLE_USE_SSL_FAILED || transfer.hostKey != CURLKHMATCH_OK;
+    if (noneSent) return result;
+
+    // Best effort: take the temporary file away again on a fresh connection.
+    Easy clean(curl_easy_init());
+    if (clean) {
+        static const std::atomic<bool> never{false};
+        transfer.cancel = &never;
+        transfer.report = nullptr;
+        List remove;
+        append(remove, sftp ? "rm " + sftpQuoted(folder.sftpPath + temporary) : "DELE " + temporary);
+        connect(clean.get(), origin + folder.urlPath);
+        curl_easy_setopt(clean.get(), CURLOPT_NOBODY, 1L);
+        curl_easy_setopt(clean.get(), CURLOPT_CONNECTTIMEOUT, 10L);
+        curl_easy_setopt(clean.get(), CURLOPT_TIMEOUT, 20L);
+        curl_easy_setopt(clean.get(), sftp ? CURLOPT_QUOTE : CURLOPT_POSTQUOTE, remove.get());
+        curl_easy_perform(clean.get());
+    }
+    return result;
+}
+
+} // namespace ts

@@ -1,0 +1,73 @@
+#pragma once
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace ts {
+
+// Where the files go, as the FTP preferences describe it.
+struct UploadAccount {
+    QString host;      // "ftp.example.org", or with "ftp://", "ftps://" (explicit TLS), "sftp://" and a port
+    QString user;
+    QString password;
+    QString folder;    // remote folder; absolute when it starts with "/", else below the login folder
+};
+
+enum class UploadProtocol { Ftp, FtpTls, Sftp };
+
+struct UploadTarget {
+    UploadProtocol protocol = UploadProtocol::Ftp;
+    QString host;
+    int port = 21;
+};
+
+// Reads the host setting; throws TError when it names no host or another protocol.
+UploadTarget parseUploadHost(const QString& host);
+
+struct UploadResult {
+    QString file;    // the bare name it was to get on the server
+    bool arrived = false;
+    QString message; // why it failed
+};
+
+// One line per file: "name: arrived" or "name: " and the reason.
+QString uploadReport(const std::vector<UploadResult>& results);
+
+// Sends files one after another on a worker thread that touches no widget.
+// Each file goes to a temporary name first and is renamed when complete, so
+// nothing half-sent ever carries the final name. Signals come on the thread
+// that owns this object.
+class Upload : public QObject {
+    Q_OBJECT
+
+public:
+    Upload(UploadAccount account, QStringList files, QObject* parent = nullptr);
+    ~Upload() override; // cancels and waits for the worker
+
+    void start();
+    void cancel();
+    // Valid once finished() has come.
+    const std::vector<UploadResult>& results() const { return m_results; }
+
+signals:
+    void fileStarted(int index, const QString& name);
+    void progress(qint64 done, qint64 total);
+    void finished();
+
+private:
+    void run();
+    UploadResult send(int index, const QString& path, qint64& doneBefore, qint64 total);
+
+    UploadAccount m_account;
+    QStringList m_files;
+    std::vector<UploadResult> m_results;
+    std::atomic<bool> m_cancel{false};
+    QString m_fatal; // a failure that holds for every later file (login, certificate, ...)
+    std::thread m_worker;
+};
+
+} // namespace ts
