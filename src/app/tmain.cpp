@@ -1,5 +1,6 @@
 #include "app/tmain.h"
 
+#include "app/preview.h"
 #include "app/printing.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tuploadftp.h"
@@ -33,7 +34,8 @@
 #include <QVBoxLayout>
 
 TMain::TMain(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), m_arguments(arguments), m_printer(std::make_unique<QsciPrinter>()) {
+    : QMainWindow(parent), m_arguments(arguments), m_printer(std::make_unique<QsciPrinter>()),
+      m_preview(std::make_unique<ts::TPreview>()) {
     setObjectName(QStringLiteral("TMain"));
     setWindowTitle(QStringLiteral("Tagsmith"));
     setWindowIcon(ApplicationIcon());
@@ -133,6 +135,7 @@ void TMain::buildMenu() {
     separator(file, "N2");
     addEntry(file, "miPrinterSetup", QStringLiteral("P&rinter setup..."), &TMain::miPrinterSetupClick);
     addEntry(file, "miPrint", QStringLiteral("&Print..."), &TMain::sbPrintClick, QKeySequence(Qt::CTRL | Qt::Key_P));
+    addEntry(file, "miPreview", QStringLiteral("Pre&view"), &TMain::sbPreviewClick, QKeySequence(Qt::Key_F9));
     separator(file, "N3");
     addEntry(file, "miExit", QStringLiteral("E&xit"), &TMain::sbExitClick);
 
@@ -171,7 +174,8 @@ void TMain::buildSpeedPanel() {
         {"sbOpen", 24, "Open a HTML file", &TMain::sbOpenClick},
         {"sbSave", 48, "Save the active document", &TMain::sbSaveClick},
         {"sbPrint", 80, "Print the active document", &TMain::sbPrintClick},
-        {"sbExit", 112, "Leave Tagsmith", &TMain::sbExitClick},
+        {"sbPreview", 104, "Preview in the browser", &TMain::sbPreviewClick},
+        {"sbExit", 136, "Leave Tagsmith", &TMain::sbExitClick},
     };
     for (const Button& b : buttons) {
         auto* button = new QToolButton(m_speedPanel);
@@ -287,6 +291,12 @@ void TMain::sbPrintClick() {
         ts::messages().information(this, QStringLiteral("Document \u00BB") + doc->FileName() +
                                              QStringLiteral("\u00AB printed."));
     });
+}
+
+void TMain::sbPreviewClick() {
+    THTML* doc = ActiveDocument();
+    if (!doc) return;
+    ts::runCommand(this, [&] { m_preview->Show(*doc, TPrefsRecord::load().ExtBrowser); });
 }
 
 void TMain::sbExitClick() { close(); }

@@ -11,6 +11,9 @@ class QMenu;
 class QToolButton;
 class QsciPrinter;
 class THTML;
+namespace ts {
+class TPreview;
+}
 
 // The frame: menu, toolbar and the documents as MDI children.
 class TMain : public QMainWindow {
@@ -25,6 +28,8 @@ public:
     QMdiArea* MdiArea() const { return m_mdi; }
     // The printer chosen in Printer setup, used by every Print.
     QsciPrinter& Printer() const { return *m_printer; }
+    // The temporary copies shown by Preview.
+    ts::TPreview& Preview() const { return *m_preview; }
 
     // The program's picture, for every window.
     static QIcon ApplicationIcon();
@@ -43,6 +48,8 @@ public slots:
     void miSaveAsClick();
     void miPrinterSetupClick();
     void sbPrintClick();
+    // Shows the active document in the browser, saved or not.
+    void sbPreviewClick();
     void sbExitClick();
     void miFindClick();
     void miFindNextClick();
@@ -72,5 +79,6 @@ private:
     QMdiArea* m_mdi = nullptr;
     QWidget* m_speedPanel = nullptr;
     std::unique_ptr<QsciPrinter> m_printer;
+    std::unique_ptr<ts::TPreview> m_preview;
     bool m_shown = false;
 };

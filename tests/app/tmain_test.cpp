@@ -205,7 +205,7 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
     QStringList fileNames;
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miFile"))->actions()) fileNames << a->objectName();
     EXPECT_EQ(fileNames, (QStringList{"miNew", "miOpen", "N1", "miSave", "miSaveAS", "N2", "miPrinterSetup",
-                                      "miPrint", "N3", "miExit"}));
+                                      "miPrint", "miPreview", "N3", "miExit"}));
 }
 
 TEST(MainWindow, PreferencesOpensTheDialogModallyAndItSavesOnClose) {
@@ -237,7 +237,7 @@ TEST(MainWindow, SpeedPanelButtonsAndHints) {
     const std::tuple<const char*, int, const char*> buttons[] = {
         {"sbNew", 0, "Create a new HTML file"},     {"sbOpen", 24, "Open a HTML file"},
         {"sbSave", 48, "Save the active document"}, {"sbPrint", 80, "Print the active document"},
-        {"sbExit", 112, "Leave Tagsmith"},
+        {"sbPreview", 104, "Preview in the browser"}, {"sbExit", 136, "Leave Tagsmith"},
     };
     for (const auto& [name, left, hint] : buttons) {
         auto* b = panel->findChild<QToolButton*>(QString::fromLatin1(name));

@@ -30,7 +30,7 @@ const QStringList kPictureButtons{
     "sbDropDown", "sbSubmit", "sbReset", "sbOrdList", "sbUnOrdList", "sbListItem", "sbMenuList", "sbDirList",
     "sbFrameSet", "sbFrame", "sbNoFrames", "sbParty", "sbColorMixer", "sbImgGallery",
     // main window toolbar
-    "sbNew", "sbOpen", "sbSave", "sbPrint", "sbExit",
+    "sbNew", "sbOpen", "sbSave", "sbPrint", "sbPreview", "sbExit",
     // components tree and dialog buttons
     "treeGroupOpen", "treeGroupClosed", "treeEntry", "bbOK", "bbCancel"};
 

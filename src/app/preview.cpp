@@ -1,0 +1,120 @@
+#include "app/preview.h"
+
+#include "editor/docfile.h"
+#include "editor/thtml.h"
+#include "editor/tsrichedit.h"
+#include "platform/desktop.h"
+#include "platform/terror.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <cstring>
+
+namespace ts {
+
+namespace {
+
+bool isNameChar(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); }
+
+// Whether the tag name starting at p is `name` (lower case), case-insensitively.
+bool tagNameIs(const QByteArray& b, qsizetype p, const char* name) {
+    const qsizetype len = qsizetype(std::strlen(name));
+    if (p + len > b.size()) return false;
+    for (qsizetype k = 0; k < len; ++k) {
+        char c = b[p + k];
+        if (c >= 'A' && c <= 'Z') c = char(c + 32);
+        if (c != name[k]) return false;
+    }
+    return p + len == b.size() || !isNameChar(b[p + len]);
+}
+
+bool containsHref(QByteArrayView tag) { return tag.toByteArray().toLower().contains("href"); }
+
+} // namespace
+
+QByteArray withBaseElement(const QByteArray& body, const QByteArray& baseHref) {
+    qsizetype headEnd = -1, doctypeEnd = -1;
+    bool firstTag = true;
+    for (qsizetype i = body.indexOf('<'); i >= 0; i = body.indexOf('<', i)) {
+        if (body.mid(i, 4) == "<!--") {
+            const qsizetype close = body.indexOf("-->", i + 4);
+            if (close < 0) break;
+            i = close + 3;
+            continue;
+        }
+        const qsizetype close = body.indexOf('>', i + 1);
+        if (close < 0) break;
+        if (firstTag && body.mid(i, 2) == "<!" && tagNameIs(body, i + 2, "doctype")) doctypeEnd = close + 1;
+        if (tagNameIs(body, i + 1, "head") && headEnd < 0) headEnd = close + 1;
+        if (tagNameIs(body, i + 1, "base") && containsHref(QByteArrayView(body).sliced(i, close - i)))
+            return body;
+        firstTag = false;
+        ++i;
+    }
+    QByteArray href = baseHref;
+    href.replace("&", "&amp;").replace("\"", "%22");
+    const QByteArray element = "<BASE HREF=\"" + href + "\">";
+    const qsizetype at = headEnd >= 0 ? headEnd : doctypeEnd >= 0 ? doctypeEnd : 0;
+    QByteArray out = body;
+    out.insert(at, element);
+    return out;
+}
+
+TPreview::TPreview() = default;
+TPreview::~TPreview() = default;
+
+QString TPreview::Folder() const { return m_dir ? m_dir->path() : QString(); }
+
+QString TPreview::WriteCopy(const THTML& doc) {
+    if (!m_dir) {
+        QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (base.isEmpty() || !QDir().mkpath(base)) base = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+        QDir().mkpath(base);
+        auto dir = std::make_unique<QTemporaryDir>(base + QStringLiteral("/tagsmith-preview-XXXXXX"));
+        if (!dir->isValid())
+            throw TError(QStringLiteral("Cannot create a folder for the preview in \u00BB%1\u00AB.").arg(base));
+        m_dir = std::move(dir);
+    }
+
+    const bool untitled = doc.FileName() == untitledName();
+    const QFileInfo info(doc.FileName());
+    QString name = untitled ? QStringLiteral("noname.html") : info.fileName();
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    if (suffix != QLatin1String("htm") && suffix != QLatin1String("html")) name += QStringLiteral(".html");
+    const QString path = m_dir->filePath(QString::number(++m_count) + QLatin1Char('-') + name);
+
+    const EncodedDocument encoded = encodeDocument(doc.RichEdit()->DocumentBytes(), doc.Format());
+    QByteArray body = encoded.body;
+    if (!untitled) {
+        const QString folder = info.absolutePath();
+        body = withBaseElement(body, QUrl::fromLocalFile(folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/'))
+                                         .toEncoded());
+    }
+
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(encoded.bom) != encoded.bom.size() ||
+        f.write(body) != body.size() || !f.flush()) {
+        const QString why = f.errorString();
+        f.remove();
+        throw TError(QStringLiteral("Cannot write the preview copy \u00BB%1\u00AB: %2").arg(path, why));
+    }
+    return path;
+}
+
+void TPreview::Show(const THTML& doc, const QString& browser) {
+    const QString path = WriteCopy(doc);
+    bool started = false;
+    if (browser.isEmpty()) started = desktop().openUrl(QUrl::fromLocalFile(path));
+    else started = QProcess::startDetached(browser, {path});
+    if (started) return;
+    QFile::remove(path);
+    if (browser.isEmpty()) throw TError(QStringLiteral("The default browser cannot be started."));
+    throw TError(QStringLiteral("The browser \u00BB%1\u00AB cannot be started.").arg(browser));
+}
+
+} // namespace ts

@@ -1,0 +1,40 @@
+#pragma once
+#include <QByteArray>
+#include <QString>
+#include <memory>
+
+class QTemporaryDir;
+class THTML;
+
+namespace ts {
+
+// The document's bytes with <BASE HREF="baseHref"> added, so that relative
+// links resolve from the document's own folder: after the HEAD start tag, or
+// else after a leading document-type line (before it a browser would ignore
+// that line), or else at the start. Unchanged when the document has a BASE
+// element with an HREF of its own, which the browser would follow anyway.
+QByteArray withBaseElement(const QByteArray& body, const QByteArray& baseHref);
+
+// Shows documents in a browser through temporary copies. The copies live in
+// a folder of their own in the user's runtime (or cache) folder, removed
+// with this object when the program ends.
+class TPreview {
+public:
+    TPreview();
+    ~TPreview();
+
+    // Writes the bytes a Save would write now, plus the BASE element, to a
+    // new copy and gives its path. The document is not touched.
+    QString WriteCopy(const THTML& doc);
+    // Writes a copy and opens it in `browser`, or in the desktop's default
+    // browser when that is empty. Throws TError when no browser starts.
+    void Show(const THTML& doc, const QString& browser);
+    // The folder of the copies; empty before the first one.
+    QString Folder() const;
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    int m_count = 0;
+};
+
+} // namespace ts
