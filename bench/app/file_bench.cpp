@@ -2,6 +2,7 @@
 // cost of the same bytes in QScintilla and in QPlainTextEdit.
 // Each mode runs in a process of its own so that its peak memory is its own.
 #include "editor/accessibility.h"
+#include "editor/recovery.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 
@@ -141,6 +142,42 @@ int typing(const QString& path) {
     return 0;
 }
 
+// A keystroke deep in the large file with the recovery journal off and on,
+// alternately on the same document, and the journal's write after the pause.
+int journalled(const QString& path) {
+    QTemporaryDir folder;
+    ts::setRecoveryFolder(folder.path());
+    THTML big;
+    big.resize(900, 700);
+    big.SetFileName(path);
+    big.LoadDocument();
+    paint(big);
+    const int deep = std::min(400000, big.LineCount() - 1);
+    big.RichEdit()->SetCaretRow(deep);
+    paint(big);
+    ts::TDocumentJournal* journal = big.Journal();
+    double off = 0, on = 0;
+    for (int round = 0; round < 4; ++round) {
+        // Without the journal the editor's edits go nowhere.
+        QObject::disconnect(big.RichEdit(), &QsciScintillaBase::SCN_MODIFIED, &big, nullptr);
+        off += typeAt(big, deep, 50);
+        QObject::connect(big.RichEdit(), &QsciScintillaBase::SCN_MODIFIED, &big,
+                         [journal](int pos, int type, const char* text, int length) {
+                             if (type & QsciScintillaBase::SC_MOD_INSERTTEXT)
+                                 journal->Insert(pos, std::string_view(text, size_t(length)));
+                             else if (type & QsciScintillaBase::SC_MOD_DELETETEXT)
+                                 journal->Delete(pos, length);
+                         });
+        on += typeAt(big, deep, 50);
+    }
+    QElapsedTimer flush;
+    flush.start();
+    journal->Flush();
+    std::printf("keystroke_line_%d_journal_off_ms=%.3f\nkeystroke_line_%d_journal_on_ms=%.3f\njournal_write_ms=%.2f\n",
+                deep, off / 4, deep, on / 4, double(flush.nsecsElapsed()) / 1e6);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -160,5 +197,6 @@ int main(int argc, char** argv) {
     if (mode == QLatin1String("plain")) return plainOpen(path);
     if (mode == QLatin1String("empty")) return emptyEditor();
     if (mode == QLatin1String("typing")) return typing(path);
+    if (mode == QLatin1String("journal")) return journalled(path);
     return 2;
 }

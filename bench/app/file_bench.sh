@@ -65,3 +65,12 @@ PY
 done
 echo "typing (per keystroke, with repaint and status bar):"
 "$bin" typing "$work/doc50.html" | sed 's/^/  /'
+echo "recovery journal (keystroke at line 400,000 of 50 MB, off and on alternately):"
+j=$("$bin" journal "$work/doc50.html"); echo "$j" | sed 's/^/  /'
+python3 - "$j" <<'PY'
+import sys
+v = dict(l.split('=') for l in sys.argv[1].splitlines())
+off = float(next(x for k, x in v.items() if k.endswith('journal_off_ms')))
+on = float(next(x for k, x in v.items() if k.endswith('journal_on_ms')))
+print('  journal on / off = %.2f (target <= 1.1)' % (on / off))
+PY

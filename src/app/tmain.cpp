@@ -2,6 +2,7 @@
 
 #include "app/preview.h"
 #include "app/printing.h"
+#include "app/trecovery.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tuploadftp.h"
 #include "editor/faces.h"
@@ -239,6 +240,7 @@ void TMain::FormShow() {
         if (prefs.AppMaxi) setWindowState(windowState() | Qt::WindowMaximized);
         if (prefs.NewDoc) sbNewClick();
     });
+    offerRecovery(*this);
     // Only the first argument counts, and only when it names an HTML file.
     if (!m_arguments.isEmpty()) {
         const QString& first = m_arguments.first();

@@ -56,6 +56,18 @@ THTML::THTML(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_statusBar);
 
     connect(m_richEdit, &TSRichEdit::StatusChanged, this, &THTML::PosChange);
+    connect(m_richEdit, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int pos, int type, const char* text, int length) {
+                if (!m_journal) return;
+                if (type & QsciScintillaBase::SC_MOD_INSERTTEXT)
+                    m_journal->Insert(pos, std::string_view(text, static_cast<size_t>(length)));
+                else if (type & QsciScintillaBase::SC_MOD_DELETETEXT)
+                    m_journal->Delete(pos, length);
+            });
+    // Undone back to the saved text: nothing left to recover.
+    connect(m_richEdit, &QsciScintilla::modificationChanged, this, [this](bool modified) {
+        if (m_journal && !modified && !m_richEdit->Modified()) m_journal->Discard();
+    });
     wirePalette();
 
     m_findDialog = new TFindDialog(this);
@@ -69,7 +81,29 @@ THTML::THTML(QWidget* parent) : QWidget(parent) {
     FormCreate();
 }
 
-THTML::~THTML() = default;
+THTML::~THTML() {
+    // A document that goes away leaves no journal: it was saved, or the user
+    // chose not to keep its changes.
+    m_journal.reset();
+}
+
+void THTML::startJournal(bool fileBased, ts::FileStamp base) {
+    const QString folder = ts::recoveryFolder();
+    if (folder.isEmpty()) return;
+    if (!m_journal) {
+        m_journal = std::make_unique<ts::TDocumentJournal>(folder, [this] { return m_richEdit->DocumentBytes(); });
+        connect(m_journal.get(), &ts::TDocumentJournal::WriteFailed, this, [this](const QString& reason) {
+            ts::messages().warning(this, QStringLiteral("The recovery journal of %1 cannot be written (%2). "
+                                                        "Editing goes on, but these changes cannot be "
+                                                        "recovered after a crash.")
+                                             .arg(Caption(), reason));
+        });
+    }
+    const ts::LineBreak lineBreak = m_richEdit->LineBreak() == TSRichEdit::Eol::Lf   ? ts::LineBreak::Lf
+                                    : m_richEdit->LineBreak() == TSRichEdit::Eol::Cr ? ts::LineBreak::Cr
+                                                                                     : ts::LineBreak::CrLf;
+    m_journal->Reset({m_fileName, m_format, lineBreak, base}, fileBased);
+}
 
 void THTML::SetFileName(const QString& name) { m_fileName = name; }
 
@@ -92,6 +126,8 @@ void THTML::applySettingsAppearance(const TPrefsRecord& prefs) {
 }
 
 void THTML::LoadDocument() {
+    // Loading is not an edit; the journal starts again from the loaded file.
+    m_journal.reset();
     const TPrefsRecord prefs = TPrefsRecord::load();
     if (prefs.DocMaxi) maximiseInFrame();
 
@@ -129,10 +165,12 @@ void THTML::LoadDocument() {
 
     m_richEdit->setFocus();
     m_richEdit->ClearModified();
+    startJournal(true, ts::FileStamp::of(m_fileName));
     PosChange();
 }
 
 void THTML::InitNewDocument(bool noTemplate) {
+    m_journal.reset();
     SetCaption(untitledName());
     const TPrefsRecord prefs = TPrefsRecord::load();
     if (prefs.DocMaxi) maximiseInFrame();
@@ -155,6 +193,31 @@ void THTML::InitNewDocument(bool noTemplate) {
 
     m_richEdit->setFocus();
     m_richEdit->ClearModified();
+    startJournal(false, {});
+    PosChange();
+}
+
+void THTML::RecoverDocument(const ts::RecoveredDocument& recovered) {
+    m_journal.reset();
+    const TPrefsRecord prefs = TPrefsRecord::load();
+    if (prefs.DocMaxi) maximiseInFrame();
+    applySettingsAppearance(prefs);
+    m_fileName = recovered.header.fileName;
+    m_format = recovered.header.format;
+    m_richEdit->SetDocumentBytes(recovered.text);
+    m_richEdit->SetLineBreak(recovered.header.lineBreak == ts::LineBreak::Lf   ? TSRichEdit::Eol::Lf
+                             : recovered.header.lineBreak == ts::LineBreak::Cr ? TSRichEdit::Eol::Cr
+                                                                               : TSRichEdit::Eol::CrLf);
+    SetCaption(m_fileName);
+    m_richEdit->SetUnsaved();
+    // The file keeps the stamp it had when the journal began, so that a
+    // change on disk since then is still noticed.
+    startJournal(false, recovered.header.base);
+    if (m_journal) {
+        m_journal->RequestSnapshot();
+        m_journal->Flush();
+    }
+    m_richEdit->setFocus();
     PosChange();
 }
 
@@ -235,6 +298,7 @@ bool THTML::WriteFile() {
     }
     ts::saveDocumentFile(m_fileName, encoded);
     m_richEdit->ClearModified();
+    startJournal(true, ts::FileStamp::of(m_fileName));
     return true;
 }
 

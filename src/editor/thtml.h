@@ -1,11 +1,14 @@
 #pragma once
 #include "editor/docfile.h"
 #include "editor/palette.h"
+#include "editor/recovery.h"
 
 #include <QLabel>
 #include <QString>
 #include <QWidget>
 #include <array>
+#include <memory>
+
 
 class QStatusBar;
 class TFindDialog;
@@ -94,6 +97,12 @@ public:
     void SetCaption(const QString& caption);
     QString Caption() const;
 
+    // Fills the window with a recovered text: modified, with its file name
+    // and format, and journalled again at once.
+    void RecoverDocument(const ts::RecoveredDocument& recovered);
+    // The recovery journal, or nullptr when none is kept.
+    ts::TDocumentJournal* Journal() const { return m_journal.get(); }
+
     // Closes without asking again: the frame has already asked every document.
     void CloseApproved();
 
@@ -109,6 +118,8 @@ private:
     void maximiseInFrame();
     void wirePalette();
     void reportNotFound(const QString& text);
+    // Begins a new journal of the text as it is now (when journals are kept).
+    void startJournal(bool fileBased, ts::FileStamp base);
 
     QString m_fileName;
     ts::DocumentFormat m_format;
@@ -120,4 +131,5 @@ private:
     TFindDialog* m_findDialog = nullptr;
     TReplaceDialog* m_replaceDialog = nullptr;
     bool m_closeApproved = false;
+    std::unique_ptr<ts::TDocumentJournal> m_journal;
 };

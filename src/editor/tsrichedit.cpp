@@ -32,12 +32,11 @@ TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibil
     // Lines scroll horizontally as far as the longest line needs.
     sci(SCI_SETSCROLLWIDTHTRACKING, 1);
     sci(SCI_SETSCROLLWIDTH, 1);
-    // QScintilla's handling of the change notifications counts characters
-    // from the start of the document at every edit, which makes typing deep in
-    // a large file take over 100 ms. They only feed the screen-reader text
-    // events, so they are kept only while an assistive technology is active;
-    // the status bar follows the update notifications instead.
-    sci(SCI_SETMODEVENTMASK, QAccessible::isActive() ? (SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT) : 0);
+    // Only insertions and deletions are reported: the recovery journal needs
+    // them, and every other kind costs time at each keystroke in a large file.
+    // (The screen-reader text events are answered by a plain accessible
+    // object, see accessibility.h, so their per-edit cost is gone.)
+    sci(SCI_SETMODEVENTMASK, SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT);
     // Styling happens after painting, in idle time: a jump deep into a large
     // file shows at once instead of styling everything above it first.
     sci(SCI_SETIDLESTYLING, SC_IDLESTYLING_TOVISIBLE);
@@ -249,9 +248,17 @@ QByteArray TSRichEdit::LineBreakBytes() const {
     }
 }
 
-bool TSRichEdit::Modified() const { return sci(SCI_GETMODIFY) != 0; }
+bool TSRichEdit::Modified() const { return m_unsaved || sci(SCI_GETMODIFY) != 0; }
 
-void TSRichEdit::ClearModified() { sci(SCI_SETSAVEPOINT); }
+void TSRichEdit::ClearModified() {
+    m_unsaved = false;
+    sci(SCI_SETSAVEPOINT);
+}
+
+void TSRichEdit::SetUnsaved() {
+    m_unsaved = true;
+    emit StatusChanged();
+}
 
 QColor TSRichEdit::ColourFromBgr(qint32 bgr) {
     const quint32 v = static_cast<quint32>(bgr);

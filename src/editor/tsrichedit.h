@@ -53,6 +53,9 @@ public:
 
     bool Modified() const;
     void ClearModified();
+    // Marks a text that was not loaded from its file (a recovered one) as
+    // modified until it is saved; the control itself cannot be told so.
+    void SetUnsaved();
 
     // Font and colours from the settings; colours in 0x00BBGGRR form.
     // An empty name or a size of 0 keeps the editor's default for that part.
@@ -108,5 +111,6 @@ private:
     QColor m_backgroundColour = Qt::white;
     int m_changeDepth = 0;
     bool m_statusPending = false;
+    bool m_unsaved = false;
     DropDecoder m_dropDecoder = nullptr;
 };

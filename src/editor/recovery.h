@@ -1,0 +1,151 @@
+#pragma once
+#include "editor/docfile.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+// Recovery journals: while a document has unsaved changes its edits are
+// appended to a journal file, so that a crash or a kill loses at most the
+// last second of typing. The journal holds the document's file name and
+// format and either a reference to its file (the text it was loaded or saved
+// with) or a snapshot of the whole text, followed by the edits.
+namespace ts {
+
+// Where journals live: $TAGSMITH_RECOVERY, else $XDG_STATE_HOME (or
+// ~/.local/state) followed by Quillon/Tagsmith/recovery.
+QString defaultRecoveryFolder();
+// The folder in use; empty (the default) keeps no journals at all.
+QString recoveryFolder();
+void setRecoveryFolder(const QString& folder);
+
+// What identifies the file a journal's edits apply to.
+struct FileStamp {
+    qint64 size = -1;
+    qint64 mtimeNs = 0;
+    bool operator==(const FileStamp&) const = default;
+    static FileStamp of(const QString& path); // size -1 when the file is not there
+};
+
+struct JournalHeader {
+    QString fileName;
+    DocumentFormat format;
+    LineBreak lineBreak = LineBreak::CrLf;
+    FileStamp base; // the file's stamp when the journal began; size -1 for none
+};
+
+// An exclusive advisory lock (flock) on a file, held while the object lives.
+class JournalLock {
+public:
+    JournalLock() = default;
+    ~JournalLock();
+    JournalLock(const JournalLock&) = delete;
+    JournalLock& operator=(const JournalLock&) = delete;
+    // Creates the file when needed; false when another process holds it.
+    bool acquire(const QString& path);
+    // Removes the lock file, then lets go of it.
+    void removeAndRelease();
+    bool held() const { return m_fd >= 0; }
+
+private:
+    int m_fd = -1;
+    QString m_path;
+};
+
+// The journal of one document. Edits are collected in memory and written
+// about a second after they stop (at the latest every few seconds while they
+// go on); the file and its lock are created at the first write.
+class TDocumentJournal : public QObject {
+    Q_OBJECT
+public:
+    using TextSource = std::function<std::string_view()>;
+    TDocumentJournal(const QString& folder, TextSource text, QObject* parent = nullptr);
+    // Removes the journal: the document is saved, closed or unmodified.
+    ~TDocumentJournal() override;
+
+    // Starts over from a new base: the old journal is removed. With
+    // fileBased the edits apply to the file named in the header, otherwise
+    // the first write holds the whole text.
+    void Reset(const JournalHeader& header, bool fileBased);
+    // Removes the journal file and forgets pending edits; the base stays.
+    void Discard();
+
+    void Insert(qint64 pos, std::string_view bytes);
+    void Delete(qint64 pos, qint64 length);
+
+    // Writes what is pending now; false when the write failed.
+    bool Flush();
+    // The next write holds the whole text.
+    void RequestSnapshot() { m_needSnapshot = true; }
+    // Past this many bytes (and past the text's size) the journal is rewritten as a snapshot.
+    void SetCompactBound(qint64 bytes) { m_compactBound = bytes; }
+
+    QString Path() const { return m_path; }
+    bool OnDisk() const { return m_onDisk; }
+    const JournalHeader& Header() const { return m_header; }
+
+signals:
+    // A write failed; raised once per journal, editing goes on.
+    void WriteFailed(const QString& reason);
+
+private:
+    void schedule();
+    bool ensureFile();
+    bool writeSnapshot();
+    bool appendPending();
+    void fail(const QString& reason);
+    QByteArray headerRecord(bool fileBased) const;
+
+    QString m_folder;
+    QString m_path;
+    TextSource m_text;
+    JournalHeader m_header;
+    bool m_fileBased = false;
+    bool m_onDisk = false;
+    bool m_needSnapshot = false;
+    bool m_reported = false;
+    QByteArray m_pending;
+    qint64 m_size = 0;
+    qint64 m_compactBound = 8 << 20;
+    qint64 m_pendingSince = -1;
+    int m_fd = -1;
+    JournalLock m_lock;
+    QTimer m_timer;
+};
+
+// A journal read back.
+struct RecoveredDocument {
+    QString journalPath;
+    JournalHeader header;
+    QDateTime lastEdit;
+    QByteArray text;  // valid when problem is empty
+    QString problem;  // why the journal does not replay
+    bool ok() const { return problem.isEmpty(); }
+};
+
+// Rebuilds a document's text from its journal (and its base file).
+RecoveredDocument replayJournal(const QString& journalPath);
+
+// Journals in the folder that no running program holds, each locked for the
+// life of this object.
+class OrphanJournals {
+public:
+    explicit OrphanJournals(const QString& folder);
+    std::vector<RecoveredDocument> documents;
+    // Removes a journal and its lock.
+    void remove(size_t index);
+    // Renames a journal that does not replay to "<name>.damaged" for the user,
+    // so that it is not offered again; gives the new path.
+    QString keep(size_t index);
+
+private:
+    std::vector<std::unique_ptr<JournalLock>> m_locks;
+};
+
+} // namespace ts
