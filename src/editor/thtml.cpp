@@ -246,7 +246,8 @@ void THTML::CloseApproved() {
 
 void THTML::closeEvent(QCloseEvent* e) {
     if (!m_closeApproved) {
-        bool mayClose = true;
+        // A save that fails keeps the window: its text would be lost otherwise.
+        bool mayClose = false;
         ts::runCommand(this, [&] { mayClose = FormCloseQuery(); });
         if (!mayClose) {
             e->ignore();
