@@ -174,11 +174,14 @@ void TMain::showEvent(QShowEvent* e) {
 }
 
 void TMain::FormShow() {
-    ts::runCommand(this, [&] {
+    // Settings that cannot be read stop the start-up here: every document
+    // would fail on the same value again.
+    const bool read = ts::runCommand(this, [&] {
         const TPrefsRecord prefs = TPrefsRecord::load();
         if (prefs.AppMaxi) setWindowState(windowState() | Qt::WindowMaximized);
         if (prefs.NewDoc) sbNewClick();
     });
+    if (!read) return;
     // Only the first argument counts, and only when it names an HTML file.
     if (!m_arguments.isEmpty()) {
         const QString& first = m_arguments.first();

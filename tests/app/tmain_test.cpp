@@ -155,6 +155,20 @@ TEST(StartUp, DamagedSettingsAreReportedAndTheProgramGoesOn) {
     EXPECT_EQ(again.readAll(), QByteArray("this is not a registry file\r\n"));
 }
 
+TEST(StartUp, ASettingOfTheWrongTypeIsReportedOnceAndNothingMoreOpens) {
+    TPrefsRecord p;
+    p.NewDoc = true;
+    Started s(p);
+    ts::test::setPreference(QStringLiteral("BGCol"), QStringLiteral("white"));
+    s.write(QStringLiteral("page.htm"), "x");
+    TMain& m = s.start({QStringLiteral("page.htm")});
+    EXPECT_TRUE(m.isVisible());
+    EXPECT_TRUE(m.Documents().isEmpty());
+    ASSERT_EQ(s.platform.boxes.shown.size(), 1u);
+    EXPECT_EQ(s.platform.boxes.shown[0].kind, ts::BoxKind::Error);
+    EXPECT_TRUE(s.platform.boxes.shown[0].text.contains(QStringLiteral("BGCol")));
+}
+
 TEST(MainWindow, MenuEntriesAndShortcuts) {
     Started s;
     TMain& m = s.start();
