@@ -43,7 +43,6 @@ TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibil
     // The selection is shown only while the editor has the focus.
     sci(SCI_HIDESELECTION, hasFocus() ? 0 : 1);
 
-    m_font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     m_lexer = new QsciLexerHTML(this);
     m_lexer->setFoldCompact(false);
     setLexer(m_lexer);
@@ -259,10 +258,13 @@ QColor TSRichEdit::ColourFromBgr(qint32 bgr) {
 
 void TSRichEdit::ApplyAppearance(const QString& fontName, int pointSize, qint32 textColour,
                                  qint32 backgroundColour) {
-    QFont f = m_font;
+    // Nothing stored yet gives empty name, size 0 and black on black: the
+    // text and the caret would be invisible. Stored values that differ stay as they are.
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     if (!fontName.isEmpty()) f.setFamily(fontName);
-    if (pointSize > 0) f.setPointSize(pointSize);
-    SetAppearance(f, ColourFromBgr(textColour), ColourFromBgr(backgroundColour));
+    f.setPointSize(pointSize > 0 ? pointSize : 10);
+    if (textColour == backgroundColour) SetAppearance(f, Qt::black, Qt::white);
+    else SetAppearance(f, ColourFromBgr(textColour), ColourFromBgr(backgroundColour));
 }
 
 void TSRichEdit::SetAppearance(const QFont& f, const QColor& text, const QColor& background) {
@@ -270,8 +272,7 @@ void TSRichEdit::SetAppearance(const QFont& f, const QColor& text, const QColor&
     m_textColour = text;
     m_backgroundColour = background;
 
-    // Markup keeps the highlighter's colours; plain text and the paper use the
-    // settings, applied unchanged even when they are equal.
+    // Markup keeps the highlighter's colours; plain text and the paper use the settings.
     m_lexer->setFont(f, -1);
     m_lexer->setPaper(m_backgroundColour, -1);
     m_lexer->setDefaultPaper(m_backgroundColour);

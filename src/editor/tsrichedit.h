@@ -55,7 +55,8 @@ public:
     void ClearModified();
 
     // Font and colours from the settings; colours in 0x00BBGGRR form.
-    // An empty name or a size of 0 keeps the editor's default for that part.
+    // An empty name gives the system's fixed-pitch font, a size of 0 gives 10
+    // points, and equal colours give black text on white.
     void ApplyAppearance(const QString& fontName, int pointSize, qint32 textColour, qint32 backgroundColour);
     QColor TextColour() const { return m_textColour; }
     QColor BackgroundColour() const { return m_backgroundColour; }

@@ -11,6 +11,7 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QFile>
+#include <QFontDatabase>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -121,6 +122,24 @@ TEST(NewDocument, EditorTakesFontAndColoursFromTheSettings) {
     EXPECT_EQ(doc.RichEdit()->TextFont().pointSize(), 13);
     EXPECT_EQ(doc.RichEdit()->TextColour(), QColor(0, 255, 0));
     EXPECT_EQ(doc.RichEdit()->BackgroundColour(), QColor(128, 0, 0));
+}
+
+TEST(NewDocument, FirstStartWithNothingStoredShowsBlackTextOnWhite) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("page.htm"));
+    ASSERT_TRUE(writeFile(path, "<P>text</P>\r\n"));
+    THTML fresh, opened;
+    fresh.InitNewDocument(false);
+    opened.SetFileName(path);
+    opened.LoadDocument();
+    for (THTML* doc : {&fresh, &opened}) {
+        EXPECT_EQ(doc->RichEdit()->TextColour(), QColor(Qt::black));
+        EXPECT_EQ(doc->RichEdit()->BackgroundColour(), QColor(Qt::white));
+        EXPECT_EQ(doc->RichEdit()->TextFont().family(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+        EXPECT_EQ(doc->RichEdit()->TextFont().pointSize(), 10);
+    }
 }
 
 TEST(StatusBar, ShowsColumnRowAndTheModifiedMark) {

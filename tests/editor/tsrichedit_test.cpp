@@ -4,6 +4,7 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
+#include <QFontDatabase>
 #include <gtest/gtest.h>
 
 namespace {
@@ -170,17 +171,43 @@ TEST(TSRichEdit, ProgramChangesAreOneUndoStep) {
     EXPECT_FALSE(e.Modified());
 }
 
-TEST(TSRichEdit, AppearanceComesFromTheSettingsColours) {
+TEST(TSRichEdit, AppearanceComesFromTheSettingsAndNeverHidesTheText) {
+    struct Case {
+        QString font;
+        int size;
+        qint32 text, background;
+        QString wantFont;
+        int wantSize;
+        QColor wantText, wantBackground;
+    };
+    const QString fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    const QString mono = QStringLiteral("DejaVu Sans Mono");
+    const Case cases[] = {
+        // Stored values that differ are applied unchanged.
+        {mono, 14, 0x0000FF, 0xFF0000, mono, 14, QColor(255, 0, 0), QColor(0, 0, 255)},
+        {mono, 7, 0xFFFFFF, 0x000000, mono, 7, Qt::white, Qt::black},
+        // Nothing stored yet: black text on white in the system's fixed-pitch font at 10 points.
+        {QString(), 0, 0, 0, fixed, 10, Qt::black, Qt::white},
+        // Equal colours of any kind would hide the text and the caret.
+        {mono, 12, 0x808000, 0x808000, mono, 12, Qt::black, Qt::white},
+    };
     TSRichEdit e;
-    e.ApplyAppearance(QStringLiteral("DejaVu Sans Mono"), 14, 0x0000FF, 0xFF0000);
-    EXPECT_EQ(e.TextColour(), QColor(255, 0, 0));
-    EXPECT_EQ(e.BackgroundColour(), QColor(0, 0, 255));
-    EXPECT_EQ(e.TextFont().family(), QStringLiteral("DejaVu Sans Mono"));
-    EXPECT_EQ(e.TextFont().pointSize(), 14);
-    // Empty name and size 0 keep what was there.
-    e.ApplyAppearance(QString(), 0, 0, 0);
-    EXPECT_EQ(e.TextFont().pointSize(), 14);
-    EXPECT_EQ(e.TextColour(), e.BackgroundColour());
+    auto styleColour = [&](unsigned msg, int style) {
+        return TSRichEdit::ColourFromBgr(static_cast<qint32>(e.SendScintilla(msg, static_cast<unsigned long>(style))));
+    };
+    for (const Case& c : cases) {
+        // The previous case's font must not shine through.
+        e.ApplyAppearance(c.font, c.size, c.text, c.background);
+        EXPECT_EQ(e.TextFont().family(), c.wantFont) << c.font.toStdString() << c.size;
+        EXPECT_EQ(e.TextFont().pointSize(), c.wantSize) << c.size;
+        EXPECT_EQ(e.TextColour(), c.wantText) << c.text;
+        EXPECT_EQ(e.BackgroundColour(), c.wantBackground) << c.background;
+        // What the control draws: plain text and paper of the default style.
+        EXPECT_EQ(styleColour(QsciScintillaBase::SCI_STYLEGETFORE, 0), c.wantText) << c.text;
+        EXPECT_EQ(styleColour(QsciScintillaBase::SCI_STYLEGETBACK, 0), c.wantBackground) << c.background;
+        EXPECT_EQ(TSRichEdit::ColourFromBgr(static_cast<qint32>(e.SendScintilla(QsciScintillaBase::SCI_GETCARETFORE))),
+                  c.wantText);
+    }
 }
 
 TEST(TSRichEdit, TypingReportsAStatusChange) {
