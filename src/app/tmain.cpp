@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 
 TMain::TMain(const QStringList& arguments, QWidget* parent)
     : QMainWindow(parent), m_arguments(arguments), m_printer(std::make_unique<QsciPrinter>()) {
@@ -40,10 +41,19 @@ TMain::TMain(const QStringList& arguments, QWidget* parent)
     setCentralWidget(central);
     buildMenu();
 
-    resize(800, 600);
+    placeFrame();
+}
+
+void TMain::placeFrame() {
+    // 800 x 600 is the outer size, frame included; the frame is known once
+    // the window exists on the screen.
+    const QSize outer(800, 600);
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    resize(outer.shrunkBy(frame));
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(400, 300));
+        // For a window, move() places the outer frame.
+        move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
     }
 }
 
@@ -170,6 +180,7 @@ void TMain::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
     if (m_shown) return;
     m_shown = true;
+    placeFrame();
     FormShow();
 }
 

@@ -50,6 +50,7 @@ protected:
 
 private:
     void FormShow();
+    void placeFrame();
     void buildMenu();
     void buildSpeedPanel();
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption, void (TMain::*handler)(),

@@ -59,11 +59,12 @@ TEST(StartUp, NoFlagsNoArgumentShowsAnEmptyCentredFrame) {
     TMain& m = s.start();
     EXPECT_EQ(m.windowTitle(), QStringLiteral("Tagsmith"));
     EXPECT_EQ(m.objectName(), QStringLiteral("TMain"));
-    EXPECT_EQ(m.size(), QSize(800, 600));
+    // The outer size, frame included.
+    EXPECT_EQ(m.frameGeometry().size(), QSize(800, 600));
     EXPECT_FALSE(m.isMaximized());
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_LE(std::abs(m.geometry().center().x() - screen.center().x()), 1);
-    EXPECT_LE(std::abs(m.geometry().center().y() - screen.center().y()), 1);
+    EXPECT_LE(std::abs(m.frameGeometry().center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(m.frameGeometry().center().y() - screen.center().y()), 1);
     EXPECT_TRUE(m.Documents().isEmpty());
     EXPECT_EQ(m.ActiveDocument(), nullptr);
     EXPECT_TRUE(s.platform.boxes.shown.empty());
