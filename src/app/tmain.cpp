@@ -11,12 +11,15 @@
 
 #include <Qsci/qsciprinter.h>
 #include <QAction>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -163,7 +166,23 @@ THTML* TMain::CreateDocument() {
     QMdiSubWindow* sub = m_mdi->addSubWindow(doc);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(646, 480);
+sub->move(cascadePosition(*sub));
+sub->show();
     return doc;
+}
+
+QPoint TMain::cascadePosition(const QMdiSubWindow& sub) {
+    // As the window system places new MDI children: each one a title bar
+    // further down and to the right, back in the corner when the column of
+    // steps is full or when no other window is open.
+    if (m_mdi->subWindowList().size() <= 1) m_cascade = 0;
+    QStyleOptionTitleBar option;
+    option.initFrom(&sub);
+    const int step = sub.style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, &sub) +
+                     sub.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &sub);
+    const int steps = std::max(1, m_mdi->viewport()->height() / (3 * step));
+    const int k = m_cascade++ % (steps + 1);
+    return QPoint(k * step, k * step);
 }
 
 void TMain::ShowDocument(THTML* doc) {

@@ -5,6 +5,7 @@
 
 class QAction;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QToolButton;
 class QsciPrinter;
@@ -56,10 +57,12 @@ private:
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption, void (TMain::*handler)(),
                       const QKeySequence& shortcut = {});
     void openDocumentFile(const QString& path);
+    QPoint cascadePosition(const QMdiSubWindow& sub);
 
     QStringList m_arguments;
     QMdiArea* m_mdi = nullptr;
     QWidget* m_speedPanel = nullptr;
     std::unique_ptr<QsciPrinter> m_printer;
     bool m_shown = false;
+    int m_cascade = 0;
 };

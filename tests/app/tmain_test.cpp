@@ -246,6 +246,28 @@ TEST(MainWindow, NewAndExitCloseEverything) {
     EXPECT_TRUE(m.Documents().isEmpty());
 }
 
+TEST(MainWindow, NewWindowsCascadeAndAreVisibleFromCreation) {
+    Started s;
+    TMain& m = s.start();
+    auto create = [&] {
+        THTML* doc = m.CreateDocument();
+        EXPECT_TRUE(doc->FrameWindow()->isVisible());
+        doc->InitNewDocument(false);
+        m.ShowDocument(doc);
+        return doc->FrameWindow()->pos();
+    };
+    const QPoint first = create(), second = create(), third = create();
+    EXPECT_EQ(first, QPoint(0, 0));
+    const int step = second.x();
+    EXPECT_GT(step, 10);
+    EXPECT_EQ(second, QPoint(step, step));
+    EXPECT_EQ(third, QPoint(2 * step, 2 * step));
+    // With every window closed the next one starts in the corner again.
+    m.MdiArea()->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(create(), QPoint(0, 0));
+}
+
 TEST(MainWindow, OpenUsesTheDialogAndCancelDoesNothing) {
     Started s;
     s.write(QStringLiteral("a.html"), "A");
