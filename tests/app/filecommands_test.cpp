@@ -7,10 +7,14 @@
 
 #include <Qsci/qsciprinter.h>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QTimer>
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QStandardPaths>
@@ -323,6 +327,33 @@ TEST_F(FileCommands, PrintToPdfHoldsTheTextAndReportsTheJob) {
     EXPECT_TRUE(printed.contains(QStringLiteral("<P>line 149 of the printed page</P>")));
     // More than one page.
     EXPECT_GE(printed.count(QLatin1Char('\f')), 1);
+}
+
+TEST_F(FileCommands, PrinterSetupChoosesThePrinterThatPrintUses) {
+    THTML* doc = newDocument();
+    doc->RichEdit()->SetDocumentBytes("<P>chosen printer</P>\r\n");
+    const QString pdf = path(QStringLiteral("chosen.pdf"));
+    // The real set-up dialog: choose printing to a file there.
+    ts::QtCommonDialogs real;
+    ts::setCommonDialogs(&real);
+    bool printDialog = false;
+    auto* poll = new QTimer(main.get());
+    QObject::connect(poll, &QTimer::timeout, poll, [&, poll] {
+        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dlg) return;
+        poll->stop();
+        printDialog = qobject_cast<QPrintDialog*>(dlg) != nullptr;
+        if (auto* name = dlg->findChild<QLineEdit*>(QStringLiteral("filename"))) name->setText(pdf);
+        dlg->accept();
+    });
+    poll->start(10);
+    main->findChild<QAction*>(QStringLiteral("miPrinterSetup"))->trigger();
+    ts::setCommonDialogs(&platform.dialogs);
+    EXPECT_TRUE(printDialog);
+
+    platform.dialogs.printAnswers = {true};
+    main->sbPrintClick();
+    EXPECT_TRUE(QFileInfo(pdf).size() > 0);
 }
 
 TEST_F(FileCommands, PrintCancelledPrintsNothing) {
