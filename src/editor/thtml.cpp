@@ -44,13 +44,14 @@ THTML::THTML(QWidget* parent) : QWidget(parent) {
     m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
     m_statusBar->setFixedHeight(19);
     m_statusBar->setSizeGripEnabled(false);
+    // The panels sit edge to edge from the bar's left edge; QStatusBar's own
+    // layout would put margins and gaps between them, so they are placed here.
     const int widths[4] = {80, 80, 80, 50};
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0, left = 0; k < 4; left += widths[k], ++k) {
         auto* label = new QLabel(m_statusBar);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(k + 1));
-        label->setFixedWidth(widths[k]);
+        label->setGeometry(left, 0, widths[k], 19);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        m_statusBar->addWidget(label);
         m_panels[k] = label;
     }
     layout->addWidget(m_statusBar);

@@ -14,6 +14,7 @@
 #include <QFontDatabase>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -176,6 +177,22 @@ TEST(StatusBar, ShowsColumnRowAndTheModifiedMark) {
                                   static_cast<long>(doc.RichEdit()->BytePosOf(2, 1)));
     QCoreApplication::processEvents();
     EXPECT_EQ(doc.PanelText(0), QStringLiteral("1:2"));
+}
+
+TEST(StatusBar, FourPanelsEdgeToEdge) {
+    ScopedPlatform platform;
+    THTML doc;
+    doc.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doc.StatusBar1()->objectName(), QStringLiteral("StatusBar1"));
+    EXPECT_EQ(doc.StatusBar1()->height(), 19);
+    const QList<QLabel*> panels = doc.StatusBar1()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(panels.size(), 4);
+    const int lefts[] = {0, 80, 160, 240}, widths[] = {80, 80, 80, 50};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(panels[k]->x(), lefts[k]) << k;
+        EXPECT_EQ(panels[k]->width(), widths[k]) << k;
+    }
 }
 
 TEST(OpenDocument, UnreadableFileLeavesTheWindowEmptyAndUncaptioned) {
