@@ -164,7 +164,6 @@ THTML* TMain::CreateDocument() {
     auto* doc = new THTML;
     ts::connectTagCommands(*doc);
     QMdiSubWindow* sub = m_mdi->addSubWindow(doc);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(646, 480);
 sub->move(cascadePosition(*sub));
 sub->show();

@@ -44,13 +44,14 @@ public slots:
     void miUserTagsClick();
     void miPrefsClick();
     void miAboutClick();
+    // The start-up sequence, run when the window is first shown.
+    void FormShow();
 
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
 
 private:
-    void FormShow();
     void placeFrame();
     void buildMenu();
     void buildSpeedPanel();

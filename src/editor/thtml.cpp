@@ -256,6 +256,12 @@ void THTML::closeEvent(QCloseEvent* e) {
         }
     }
     e->accept();
+    FormClose();
+}
+
+void THTML::FormClose() {
+    // The window goes with everything it holds, find and replace dialogs included.
+    if (QWidget* frame = FrameWindow(); frame != this) frame->setAttribute(Qt::WA_DeleteOnClose);
 }
 
 void THTML::resizeEvent(QResizeEvent* e) {
@@ -342,9 +348,8 @@ void THTML::wirePalette() {
     };
     QSet<QToolButton*> wired;
     for (const auto& [name, handler] : editing) wired << command(name, handler);
-    m_richEdit->SetDropDecoder(ts::componentCaptionFromDrop);
-    connect(m_richEdit, &TSRichEdit::ComponentDropped, this,
-            [this](const QString& caption) { ts::runCommand(this, [&] { InsComponent(caption); }); });
+    m_richEdit->SetDropHandlers([this](const QMimeData* data) { return RichEditDragOver(data); },
+                                [this](const QMimeData* data) { return RichEditDragDrop(data); });
 
     // The tag buttons get their commands from the application when it creates
     // the window; until then, and where a command is not built, they are disabled.
@@ -374,6 +379,15 @@ void THTML::sbUnIndentClick() {
 void THTML::sbComponentsClick() {
     // Owned by the frame, so it outlives this document but not the program.
     TComps::open(window() != this ? window() : nullptr);
+}
+
+bool THTML::RichEditDragOver(const QMimeData* data) const { return ts::componentCaptionFromDrop(data).has_value(); }
+
+bool THTML::RichEditDragDrop(const QMimeData* data) {
+    const std::optional<QString> caption = ts::componentCaptionFromDrop(data);
+    if (!caption) return false;
+    ts::runCommand(this, [&] { InsComponent(*caption); });
+    return true;
 }
 
 void THTML::InsComponent(const QString& caption) {

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <array>
 
+class QMimeData;
 class QStatusBar;
 class TFindDialog;
 class TReplaceDialog;
@@ -33,6 +34,7 @@ public:
     void LoadDocument();
     // New-document routine; the template goes in when MinDoc is set and noTemplate is false.
     void InitNewDocument(bool noTemplate);
+public slots:
     // Refreshes the status bar: column:row and the modified mark.
     void PosChange();
     // Refreshes what depends on the user tags; runs at creation and on every resize.
@@ -40,6 +42,14 @@ public:
     // Whether the window may close; asked before every close. A modified
     // document asks whether it should be saved first.
     bool FormCloseQuery();
+    // The window closes: it is destroyed with everything it holds.
+    void FormClose();
+    // The editor accepts drags from the Components tree and refuses anything else.
+    bool RichEditDragOver(const QMimeData* data) const;
+    // A drop from the tree inserts that entry's snippet; false when refused.
+    bool RichEditDragDrop(const QMimeData* data);
+
+public:
 
     // Save: an untitled document goes to SaveAs. Both return false when the
     // user cancelled; a failed write throws and leaves text and flag alone.

@@ -285,14 +285,14 @@ void TSRichEdit::SetAppearance(const QFont& f, const QColor& text, const QColor&
     setFont(f);
 }
 
-bool TSRichEdit::AcceptsDrop(const QMimeData* data) const { return m_dropDecoder && m_dropDecoder(data); }
-
-bool TSRichEdit::TakeDrop(const QMimeData* data) {
-    const std::optional<QString> caption = m_dropDecoder ? m_dropDecoder(data) : std::nullopt;
-    if (!caption) return false;
-    emit ComponentDropped(*caption);
-    return true;
+void TSRichEdit::SetDropHandlers(DropHandler dragOver, DropHandler drop) {
+    m_dragOver = std::move(dragOver);
+    m_drop = std::move(drop);
 }
+
+bool TSRichEdit::AcceptsDrop(const QMimeData* data) const { return m_dragOver && m_dragOver(data); }
+
+bool TSRichEdit::TakeDrop(const QMimeData* data) { return m_drop && m_drop(data); }
 
 void TSRichEdit::dragEnterEvent(QDragEnterEvent* e) {
     if (AcceptsDrop(e->mimeData())) e->acceptProposedAction();

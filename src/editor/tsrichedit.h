@@ -4,6 +4,7 @@
 #include <Qsci/qsciscintilla.h>
 #include <QByteArray>
 #include <QColor>
+#include <functional>
 #include <optional>
 #include <string_view>
 
@@ -70,12 +71,11 @@ public:
 
     static QColor ColourFromBgr(qint32 bgr);
 
-    // Tells a catalogue drag from anything else: gives the entry's caption,
-    // or nothing to refuse the drop. Without a decoder every drop is refused.
-    using DropDecoder = std::optional<QString> (*)(const QMimeData*);
-    void SetDropDecoder(DropDecoder decoder) { m_dropDecoder = decoder; }
+    // The owning window decides about drags (DragOver: accept or refuse) and
+    // takes drops (Drop: false when refused). Without handlers every drop is refused.
+    using DropHandler = std::function<bool(const QMimeData*)>;
+    void SetDropHandlers(DropHandler dragOver, DropHandler drop);
     bool AcceptsDrop(const QMimeData* data) const;
-    // Inserts a catalogue drop (through ComponentDropped); false when refused.
     bool TakeDrop(const QMimeData* data);
 
 signals:
@@ -84,8 +84,6 @@ signals:
     void OnVScroll(TSRichEdit* sender);
     // Text, selection or modified flag changed: the status bar needs a refresh.
     void StatusChanged();
-    // A component was dropped from the catalogue onto the editor.
-    void ComponentDropped(const QString& caption);
 
 protected:
     void dragEnterEvent(QDragEnterEvent* e) override;
@@ -106,5 +104,5 @@ private:
     QColor m_backgroundColour = Qt::white;
     int m_changeDepth = 0;
     bool m_statusPending = false;
-    DropDecoder m_dropDecoder = nullptr;
+    DropHandler m_dragOver, m_drop;
 };

@@ -214,6 +214,13 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
                                       "miPrint", "N3", "miExit"}));
 }
 
+TEST(MainWindow, HandlersAreSlotsOfTheirOwnNames) {
+    for (const char* slot : {"sbNewClick()", "sbOpenClick()", "sbSaveClick()", "miSaveAsClick()",
+                             "miPrinterSetupClick()", "sbPrintClick()", "sbExitClick()", "miFindClick()",
+                             "miFindNextClick()", "miReplaceClick()", "FormShow()"})
+        EXPECT_GE(TMain::staticMetaObject.indexOfSlot(slot), 0) << slot;
+}
+
 TEST(MainWindow, SpeedPanelButtonsAndHints) {
     Started s;
     TMain& m = s.start();

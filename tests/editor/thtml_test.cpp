@@ -277,6 +277,17 @@ TEST(DocumentComponents, DropIntoADocumentThatIsNotActiveInsertsAtItsCaret) {
     plain.setText(QStringLiteral("x"));
     EXPECT_FALSE(other.RichEdit()->AcceptsDrop(&plain));
     EXPECT_FALSE(other.RichEdit()->TakeDrop(&plain));
+    EXPECT_FALSE(other.RichEditDragOver(&plain));
+    EXPECT_EQ(text(other), QByteArray("a<H3>Enter Heading here</H3>bc"));
+}
+
+TEST(DocumentWindow, HandlersAreSlotsOfTheirOwnNames) {
+    for (const char* slot : {"sbSearchClick()", "sbReplaceClick()", "sbIndentClick()", "sbUnIndentClick()",
+                             "sbCutClick()", "sbCopyClick()", "sbPasteClick()", "sbUndoClick()",
+                             "sbComponentsClick()", "PosChange()", "FormCreate()", "FormCloseQuery()", "FormClose()",
+                             "RichEditDragOver(const QMimeData*)", "RichEditDragDrop(const QMimeData*)",
+                             "InsComponent(QString)", "FindNext()"})
+        EXPECT_GE(THTML::staticMetaObject.indexOfSlot(slot), 0) << slot;
 }
 
 TEST(DocumentComponents, ShowCompOpensOneMoreWindowPerDocument) {
