@@ -9,6 +9,7 @@
 #include <string_view>
 
 class QMimeData;
+class QTimer;
 
 class QsciLexerHTML;
 
@@ -78,6 +79,10 @@ public:
     bool AcceptsDrop(const QMimeData* data) const;
     bool TakeDrop(const QMimeData* data);
 
+    // Colouring of text that was skipped to show a jump far down at once is
+    // still being corrected (in pauses of the user's input).
+    bool StylingPending() const { return m_restyleFrom >= 0; }
+
 signals:
     // Raised after the control's own handling of a scroll.
     void OnHScroll(TSRichEdit* sender);
@@ -86,6 +91,7 @@ signals:
     void StatusChanged();
 
 protected:
+    void paintEvent(QPaintEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
@@ -97,6 +103,8 @@ private:
     void replaceBytes(qint64 start, qint64 end, const QByteArray& bytes);
     int scintillaLines() const;
     void scheduleStatus();
+    void skipStylingToView();
+    void restyleStep();
 
     QsciLexerHTML* m_lexer = nullptr;
     QFont m_font;
@@ -105,4 +113,8 @@ private:
     int m_changeDepth = 0;
     bool m_statusPending = false;
     DropHandler m_dragOver, m_drop;
+    // Where the correct colouring of skipped text resumes; -1 when none is due.
+    qint64 m_restyleFrom = -1;
+    int m_restyleLines = 2000;
+    QTimer* m_restyle = nullptr;
 };

@@ -1,6 +1,8 @@
 #include "editor/tsrichedit.h"
 
+#include <Qsci/qscilexerhtml.h>
 #include <QAccessible>
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -208,6 +210,32 @@ TEST(TSRichEdit, AppearanceComesFromTheSettingsAndNeverHidesTheText) {
         EXPECT_EQ(TSRichEdit::ColourFromBgr(static_cast<qint32>(e.SendScintilla(QsciScintillaBase::SCI_GETCARETFORE))),
                   c.wantText);
     }
+}
+
+TEST(TSRichEdit, AJumpFarDownShowsAtOnceAndIsColouredRightOnceTheUserPauses) {
+    // A comment that opens at the top and closes far below: only colouring
+    // from the top knows that the text at the bottom lies inside it.
+    QByteArray doc = "<!--\r\n";
+    for (int k = 0; k < 40000; ++k) doc += "<P>a line inside the comment</P>\r\n";
+    doc += "-->\r\n<P>after</P>\r\n";
+    TSRichEdit e;
+    e.resize(600, 400);
+    e.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&e));
+    load(e, doc.constData());
+    e.SetCaretRow(39000);
+    e.repaint();
+    const long view = static_cast<long>(e.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, 39000UL));
+    auto styleAt = [&](long pos) { return e.SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, static_cast<unsigned long>(pos)); };
+    // Shown at once: the 39,000 lines above are not coloured first.
+    EXPECT_GE(e.SendScintilla(QsciScintillaBase::SCI_GETENDSTYLED), view);
+    EXPECT_TRUE(e.StylingPending());
+
+    QElapsedTimer waited;
+    waited.start();
+    while (e.StylingPending() && waited.elapsed() < 60000) QTest::qWait(20);
+    EXPECT_FALSE(e.StylingPending());
+    for (long pos : {10000L, view + 3}) EXPECT_EQ(styleAt(pos), QsciLexerHTML::HTMLComment) << pos;
 }
 
 TEST(TSRichEdit, TypingReportsAStatusChange) {
