@@ -25,7 +25,7 @@
 #include <QWindow>
 
 TMain::TMain(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), m_arguments(arguments), m_printer(std::make_unique<QsciPrinter>()) {
+    : QMainWindow(parent), m_arguments(arguments) {
     setObjectName(QStringLiteral("TMain"));
     setWindowTitle(QStringLiteral("Tagsmith"));
 
@@ -61,6 +61,13 @@ void TMain::placeFrame() {
 }
 
 TMain::~TMain() = default;
+
+QsciPrinter& TMain::Printer() const {
+    // Made at the first use: finding the system's printers can take long,
+    // and the start of the program should not wait for it.
+    if (!m_printer) m_printer = std::make_unique<QsciPrinter>();
+    return *m_printer;
+}
 
 QAction* TMain::addEntry(QMenu* menu, const char* name, const QString& caption, void (TMain::*handler)(),
                          const QKeySequence& shortcut) {
@@ -251,15 +258,15 @@ void TMain::miSaveAsClick() {
 }
 
 void TMain::miPrinterSetupClick() {
-    ts::runCommand(this, [&] { ts::commonDialogs().printerSetup(this, *m_printer); });
+    ts::runCommand(this, [&] { ts::commonDialogs().printerSetup(this, Printer()); });
 }
 
 void TMain::sbPrintClick() {
     ts::runCommand(this, [&] {
-        if (!ts::commonDialogs().print(this, *m_printer)) return;
+        if (!ts::commonDialogs().print(this, Printer())) return;
         THTML* doc = ActiveDocument();
         if (!doc) return;
-        printDocument(*doc, *m_printer);
+        printDocument(*doc, Printer());
         ts::messages().information(this, QStringLiteral("Document \u00BB") + doc->FileName() +
                                              QStringLiteral("\u00AB printed."));
     });

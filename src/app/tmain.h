@@ -23,7 +23,7 @@ public:
     QList<THTML*> Documents() const;
     QMdiArea* MdiArea() const { return m_mdi; }
     // The printer chosen in Printer setup, used by every Print.
-    QsciPrinter& Printer() const { return *m_printer; }
+    QsciPrinter& Printer() const;
 
     // Creates an empty document window in the frame; the caller fills and shows it.
     THTML* CreateDocument();
@@ -63,7 +63,7 @@ private:
     QStringList m_arguments;
     QMdiArea* m_mdi = nullptr;
     QWidget* m_speedPanel = nullptr;
-    std::unique_ptr<QsciPrinter> m_printer;
+    mutable std::unique_ptr<QsciPrinter> m_printer;
     bool m_shown = false;
     int m_cascade = 0;
 };
