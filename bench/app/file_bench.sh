@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Open, show, save and type in 50 MB and 200 MB HTML files; prints the
-# editor's figures beside the bare QScintilla floor, QPlainTextEdit and cp.
+# Open, show, save and type in 50 MB and 200 MB HTML files, and start the
+# program; prints the editor's figures beside the bare QScintilla floor,
+# QPlainTextEdit, cp and a bare Qt window.
 # Usage: bash bench/app/file_bench.sh [build-dir]   (default build/release)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -65,3 +66,5 @@ PY
 done
 echo "typing (per keystroke, with repaint and status bar):"
 "$bin" typing "$work/doc50.html" | sed 's/^/  /'
+echo "start-up to the first painted frame (medians of 15 runs, taking turns):"
+"$bin" startup | sed 's/^/  /'
