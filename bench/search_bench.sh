@@ -11,7 +11,7 @@ frequent=und
 replacement=oder
 
 if [[ ! -x $build/bench/search_bench ]]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAGSMITH_TESTS=OFF >/dev/null
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAGSMITH_TESTS=OFF -DTAGSMITH_BENCH=ON >/dev/null
 fi
 cmake --build "$build" --target search_bench >/dev/null
 bench=$build/bench/search_bench

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Open, show, save and type in 50 MB and 200 MB HTML files; prints the
-# editor's figures beside the bare QScintilla floor, QPlainTextEdit and cp.
+# Open, show, save and type in 50 MB and 200 MB HTML files, and start the
+# program; prints the editor's figures beside the bare QScintilla floor,
+# QPlainTextEdit, cp and a bare Qt window.
 # Usage: bash bench/app/file_bench.sh [build-dir]   (default build/release)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build/release}
 if [[ ! -x "$build/bench/app/file_bench" ]]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAGSMITH_TESTS=OFF >/dev/null
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAGSMITH_TESTS=OFF -DTAGSMITH_BENCH=ON >/dev/null
 fi
 cmake --build "$build" --target file_bench >/dev/null
 bin="$build/bench/app/file_bench"
@@ -74,3 +75,5 @@ off = float(next(x for k, x in v.items() if k.endswith('journal_off_ms')))
 on = float(next(x for k, x in v.items() if k.endswith('journal_on_ms')))
 print('  journal on / off = %.2f (target <= 1.1)' % (on / off))
 PY
+echo "start-up to the first painted frame (medians of 15 runs, taking turns):"
+"$bin" startup | sed 's/^/  /'

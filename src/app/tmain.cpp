@@ -20,6 +20,7 @@
 
 #include <Qsci/qsciprinter.h>
 #include <QAction>
+#include <algorithm>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -30,13 +31,15 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QWindow>
 
 TMain::TMain(const QStringList& arguments, QWidget* parent)
-    : QMainWindow(parent), m_arguments(arguments), m_printer(std::make_unique<QsciPrinter>()),
-      m_preview(std::make_unique<ts::TPreview>()) {
+    : QMainWindow(parent), m_arguments(arguments), m_preview(std::make_unique<ts::TPreview>()) {
     setObjectName(QStringLiteral("TMain"));
     setWindowTitle(QStringLiteral("Tagsmith"));
     setWindowIcon(ApplicationIcon());
@@ -58,10 +61,19 @@ TMain::TMain(const QStringList& arguments, QWidget* parent)
     setCentralWidget(central);
     buildMenu();
 
-    resize(800, 600);
+    placeFrame();
+}
+
+void TMain::placeFrame() {
+    // 800 x 600 is the outer size, frame included; the frame is known once
+    // the window exists on the screen.
+    const QSize outer(800, 600);
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    resize(outer.shrunkBy(frame));
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(400, 300));
+        // For a window, move() places the outer frame.
+        move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
     }
 }
 
@@ -104,6 +116,12 @@ void TMain::dragMoveEvent(QDragMoveEvent* e) {
 void TMain::dropEvent(QDropEvent* e) {
     if (OpenDroppedFiles(e->mimeData())) e->acceptProposedAction();
     else e->ignore();
+
+QsciPrinter& TMain::Printer() const {
+    // Made at the first use: finding the system's printers can take long,
+    // and the start of the program should not wait for it.
+    if (!m_printer) m_printer = std::make_unique<QsciPrinter>();
+    return *m_printer;
 }
 
 QAction* TMain::addEntry(QMenu* menu, const char* name, const QString& caption, void (TMain::*handler)(),
@@ -208,13 +226,28 @@ THTML* TMain::CreateDocument() {
     auto* doc = new THTML;
     doc->setWindowIcon(windowIcon());
     ts::connectTagCommands(*doc);
-    connect(doc->RichEdit(), &TSRichEdit::FilesDropped, this, [this](const QMimeData* data) { OpenDroppedFiles(data); });
+    connect(doc, &THTML::FilesDropped, this, [this](const QMimeData* data) { OpenDroppedFiles(data); });
     ts::connectUserTags(*doc);
     QMdiSubWindow* sub = m_mdi->addSubWindow(doc);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->resize(646, 480);
     sub->setWindowIcon(windowIcon());
+    sub->move(cascadePosition(*sub));
+    sub->show();
     return doc;
+}
+
+QPoint TMain::cascadePosition(const QMdiSubWindow& sub) {
+    // As the window system places new MDI children: each one a title bar
+    // further down and to the right, back in the corner when the column of
+    // steps is full or when no other window is open.
+    if (m_mdi->subWindowList().size() <= 1) m_cascade = 0;
+    QStyleOptionTitleBar option;
+    option.initFrom(&sub);
+    const int step = sub.style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, &sub) +
+                     sub.style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, &sub);
+    const int steps = std::max(1, m_mdi->viewport()->height() / (3 * step));
+    const int k = m_cascade++ % (steps + 1);
+    return QPoint(k * step, k * step);
 }
 
 void TMain::ShowDocument(THTML* doc) {
@@ -231,15 +264,19 @@ void TMain::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
     if (m_shown) return;
     m_shown = true;
+    placeFrame();
     FormShow();
 }
 
 void TMain::FormShow() {
-    ts::runCommand(this, [&] {
+    // Settings that cannot be read stop the start-up here: every document
+    // would fail on the same value again.
+    const bool read = ts::runCommand(this, [&] {
         const TPrefsRecord prefs = TPrefsRecord::load();
         if (prefs.AppMaxi) setWindowState(windowState() | Qt::WindowMaximized);
         if (prefs.NewDoc) sbNewClick();
     });
+    if (!read) return;
     offerRecovery(*this);
     // Only the first argument counts, and only when it names an HTML file.
     if (!m_arguments.isEmpty()) {
@@ -281,15 +318,15 @@ void TMain::miSaveAsClick() {
 }
 
 void TMain::miPrinterSetupClick() {
-    ts::runCommand(this, [&] { ts::commonDialogs().printerSetup(this, *m_printer); });
+    ts::runCommand(this, [&] { ts::commonDialogs().printerSetup(this, Printer()); });
 }
 
 void TMain::sbPrintClick() {
     ts::runCommand(this, [&] {
-        if (!ts::commonDialogs().print(this, *m_printer)) return;
+        if (!ts::commonDialogs().print(this, Printer())) return;
         THTML* doc = ActiveDocument();
         if (!doc) return;
-        printDocument(*doc, *m_printer);
+        printDocument(*doc, Printer());
         ts::messages().information(this, QStringLiteral("Document \u00BB") + doc->FileName() +
                                              QStringLiteral("\u00AB printed."));
     });

@@ -7,6 +7,7 @@ class QAction;
 class QIcon;
 class QMimeData;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QToolButton;
 class QsciPrinter;
@@ -27,7 +28,7 @@ public:
     QList<THTML*> Documents() const;
     QMdiArea* MdiArea() const { return m_mdi; }
     // The printer chosen in Printer setup, used by every Print.
-    QsciPrinter& Printer() const { return *m_printer; }
+    QsciPrinter& Printer() const;
     // The temporary copies shown by Preview.
     ts::TPreview& Preview() const { return *m_preview; }
 
@@ -59,6 +60,8 @@ public slots:
     void miFTPClick();
     void miPrefsClick();
     void miAboutClick();
+    // The start-up sequence, run when the window is first shown.
+    void FormShow();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -68,17 +71,19 @@ protected:
     void dropEvent(QDropEvent* e) override;
 
 private:
-    void FormShow();
+    void placeFrame();
     void buildMenu();
     void buildSpeedPanel();
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption, void (TMain::*handler)(),
                       const QKeySequence& shortcut = {});
     void openDocumentFile(const QString& path);
+    QPoint cascadePosition(const QMdiSubWindow& sub);
 
     QStringList m_arguments;
     QMdiArea* m_mdi = nullptr;
     QWidget* m_speedPanel = nullptr;
-    std::unique_ptr<QsciPrinter> m_printer;
+    mutable std::unique_ptr<QsciPrinter> m_printer;
     std::unique_ptr<ts::TPreview> m_preview;
     bool m_shown = false;
+    int m_cascade = 0;
 };

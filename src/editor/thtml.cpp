@@ -16,9 +16,11 @@
 #include <QCloseEvent>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMimeData>
 #include <QSet>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -44,13 +46,14 @@ THTML::THTML(QWidget* parent) : QWidget(parent) {
     m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
     m_statusBar->setFixedHeight(19);
     m_statusBar->setSizeGripEnabled(false);
+    // The panels sit edge to edge from the bar's left edge; QStatusBar's own
+    // layout would put margins and gaps between them, so they are placed here.
     const int widths[4] = {80, 80, 80, 50};
-    for (int k = 0; k < 4; ++k) {
+    for (int k = 0, left = 0; k < 4; left += widths[k], ++k) {
         auto* label = new QLabel(m_statusBar);
         label->setObjectName(QStringLiteral("StatusPanel%1").arg(k + 1));
-        label->setFixedWidth(widths[k]);
+        label->setGeometry(left, 0, widths[k], 19);
         label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        m_statusBar->addWidget(label);
         m_panels[k] = label;
     }
     layout->addWidget(m_statusBar);
@@ -309,7 +312,8 @@ void THTML::CloseApproved() {
 
 void THTML::closeEvent(QCloseEvent* e) {
     if (!m_closeApproved) {
-        bool mayClose = true;
+        // A save that fails keeps the window: its text would be lost otherwise.
+        bool mayClose = false;
         ts::runCommand(this, [&] { mayClose = FormCloseQuery(); });
         if (!mayClose) {
             e->ignore();
@@ -317,6 +321,12 @@ void THTML::closeEvent(QCloseEvent* e) {
         }
     }
     e->accept();
+    FormClose();
+}
+
+void THTML::FormClose() {
+    // The window goes with everything it holds, find and replace dialogs included.
+    if (QWidget* frame = FrameWindow(); frame != this) frame->setAttribute(Qt::WA_DeleteOnClose);
 }
 
 void THTML::resizeEvent(QResizeEvent* e) {
@@ -403,9 +413,8 @@ void THTML::wirePalette() {
     };
     QSet<QToolButton*> wired;
     for (const auto& [name, handler] : editing) wired << command(name, handler);
-    m_richEdit->SetDropDecoder(ts::componentCaptionFromDrop);
-    connect(m_richEdit, &TSRichEdit::ComponentDropped, this,
-            [this](const QString& caption) { ts::runCommand(this, [&] { InsComponent(caption); }); });
+    m_richEdit->SetDropHandlers([this](const QMimeData* data) { return RichEditDragOver(data); },
+                                [this](const QMimeData* data) { return RichEditDragDrop(data); });
 
     // The tag buttons get their commands from the application when it creates
     // the window; until then, and where a command is not built, they are disabled.
@@ -435,6 +444,31 @@ void THTML::sbUnIndentClick() {
 void THTML::sbComponentsClick() {
     // Owned by the frame, so it outlives this document but not the program.
     TComps::open(window() != this ? window() : nullptr);
+}
+
+namespace {
+
+bool holdsLocalFiles(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return false;
+    const QList<QUrl> urls = data->urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& u) { return u.isLocalFile(); });
+}
+
+} // namespace
+
+bool THTML::RichEditDragOver(const QMimeData* data) const {
+    return ts::componentCaptionFromDrop(data).has_value() || holdsLocalFiles(data);
+}
+
+bool THTML::RichEditDragDrop(const QMimeData* data) {
+    const std::optional<QString> caption = ts::componentCaptionFromDrop(data);
+    if (!caption) {
+        if (!holdsLocalFiles(data)) return false;
+        emit FilesDropped(data);
+        return true;
+    }
+    ts::runCommand(this, [&] { InsComponent(*caption); });
+    return true;
 }
 
 void THTML::InsComponent(const QString& caption) {

@@ -10,6 +10,7 @@
 #include <memory>
 
 
+class QMimeData;
 class QStatusBar;
 class TFindDialog;
 class TReplaceDialog;
@@ -36,6 +37,7 @@ public:
     void LoadDocument();
     // New-document routine; the template goes in when MinDoc is set and noTemplate is false.
     void InitNewDocument(bool noTemplate);
+public slots:
     // Refreshes the status bar: column:row and the modified mark.
     void PosChange();
     // Refreshes what depends on the user tags; runs at creation and on every
@@ -44,6 +46,15 @@ public:
     // Whether the window may close; asked before every close. A modified
     // document asks whether it should be saved first.
     bool FormCloseQuery();
+    // The window closes: it is destroyed with everything it holds.
+    void FormClose();
+    // The editor accepts drags from the Components tree and files from a file
+    // manager (handed to the frame), and refuses anything else.
+    bool RichEditDragOver(const QMimeData* data) const;
+    // A drop from the tree inserts that entry's snippet; false when refused.
+    bool RichEditDragDrop(const QMimeData* data);
+
+public:
 
     // Save: an untitled document goes to SaveAs. Both return false when the
     // user cancelled; a failed write throws and leaves text and flag alone.
@@ -108,6 +119,8 @@ public:
 
 signals:
     void UserTagsRefresh();
+    // Files from a file manager were dropped on the editor; the frame opens them.
+    void FilesDropped(const QMimeData* data);
 
 protected:
     void closeEvent(QCloseEvent* e) override;

@@ -5,12 +5,14 @@
 #include <Qsci/qscilexerhtml.h>
 #include <QAccessible>
 #include <QDragEnterEvent>
+#include <QCoreApplication>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QMimeData>
+#include <QPointer>
 #include <QScrollBar>
 #include <QTimer>
-#include <QUrl>
 #include <algorithm>
 
 TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibility(), parent)) {
@@ -42,8 +44,10 @@ TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibil
     sci(SCI_SETIDLESTYLING, SC_IDLESTYLING_TOVISIBLE);
     // The selection is shown only while the editor has the focus.
     sci(SCI_HIDESELECTION, hasFocus() ? 0 : 1);
+    m_restyle = new QTimer(this);
+    m_restyle->setSingleShot(true);
+    connect(m_restyle, &QTimer::timeout, this, &TSRichEdit::restyleStep);
 
-    m_font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     m_lexer = new QsciLexerHTML(this);
     m_lexer->setFoldCompact(false);
     setLexer(m_lexer);
@@ -267,10 +271,13 @@ QColor TSRichEdit::ColourFromBgr(qint32 bgr) {
 
 void TSRichEdit::ApplyAppearance(const QString& fontName, int pointSize, qint32 textColour,
                                  qint32 backgroundColour) {
-    QFont f = m_font;
+    // Nothing stored yet gives empty name, size 0 and black on black: the
+    // text and the caret would be invisible. Stored values that differ stay as they are.
+    QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     if (!fontName.isEmpty()) f.setFamily(fontName);
-    if (pointSize > 0) f.setPointSize(pointSize);
-    SetAppearance(f, ColourFromBgr(textColour), ColourFromBgr(backgroundColour));
+    f.setPointSize(pointSize > 0 ? pointSize : 10);
+    if (textColour == backgroundColour) SetAppearance(f, Qt::black, Qt::white);
+    else SetAppearance(f, ColourFromBgr(textColour), ColourFromBgr(backgroundColour));
 }
 
 void TSRichEdit::SetAppearance(const QFont& f, const QColor& text, const QColor& background) {
@@ -278,8 +285,7 @@ void TSRichEdit::SetAppearance(const QFont& f, const QColor& text, const QColor&
     m_textColour = text;
     m_backgroundColour = background;
 
-    // Markup keeps the highlighter's colours; plain text and the paper use the
-    // settings, applied unchanged even when they are equal.
+    // Markup keeps the highlighter's colours; plain text and the paper use the settings.
     m_lexer->setFont(f, -1);
     m_lexer->setPaper(m_backgroundColour, -1);
     m_lexer->setDefaultPaper(m_backgroundColour);
@@ -294,28 +300,110 @@ void TSRichEdit::SetAppearance(const QFont& f, const QColor& text, const QColor&
 
 namespace {
 
-bool holdsLocalFiles(const QMimeData* data) {
-    if (!data || !data->hasUrls()) return false;
-    const QList<QUrl> urls = data->urls();
-    return std::any_of(urls.begin(), urls.end(), [](const QUrl& u) { return u.isLocalFile(); });
+// When the user last typed or used the mouse anywhere in the program.
+class InputWatch : public QObject {
+public:
+    InputWatch() : QObject(QCoreApplication::instance()) {
+        m_last.start();
+        QCoreApplication::instance()->installEventFilter(this);
+    }
+    qint64 msSince() const { return m_last.elapsed(); }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override {
+        switch (e->type()) {
+        case QEvent::KeyPress:
+        case QEvent::InputMethod:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::Wheel: m_last.restart(); break;
+        default: break;
+        }
+        return false;
+    }
+
+private:
+    QElapsedTimer m_last;
+};
+
+qint64 msSinceInput() {
+    // Owned by the application, made when the first editor needs it.
+    static QPointer<InputWatch> watch;
+    if (!watch) watch = new InputWatch;
+    return watch->msSince();
 }
 
+// A jump further than this many lines below the coloured text skips
+// colouring the text in between (the lexer takes a few microseconds a line).
+constexpr qint64 kSkipLines = 5000;
+// Lines above the view coloured with the view, for constructs that begin there.
+constexpr qint64 kContextLines = 200;
+// The correct colouring of skipped text waits for a pause in the input this
+// long and then works in steps of about this many milliseconds.
+constexpr int kQuietMs = 150;
+constexpr qint64 kStepMs = 8;
 } // namespace
 
-bool TSRichEdit::AcceptsDrop(const QMimeData* data) const {
-    return (m_dropDecoder && m_dropDecoder(data)) || holdsLocalFiles(data);
+void TSRichEdit::paintEvent(QPaintEvent* e) {
+    skipStylingToView();
+    QsciScintilla::paintEvent(e);
 }
 
-bool TSRichEdit::TakeDrop(const QMimeData* data) {
-    const std::optional<QString> caption = m_dropDecoder ? m_dropDecoder(data) : std::nullopt;
-    if (!caption) {
-        if (!holdsLocalFiles(data)) return false;
-        emit FilesDropped(data);
-        return true;
-    }
-    emit ComponentDropped(*caption);
-    return true;
+void TSRichEdit::skipStylingToView() {
+    // The HTML lexer colours from the top: a jump deep into a large file
+    // would have every keystroke of the next seconds pay for colouring the
+    // text above. The text in between is marked as plain for now and coloured
+    // correctly later, in pauses of the user's input.
+    const qint64 endStyled = sci(SCI_GETENDSTYLED);
+    const qint64 styledLine = sci(SCI_LINEFROMPOSITION, endStyled);
+    const qint64 firstLine = sci(SCI_DOCLINEFROMVISIBLE, sci(SCI_GETFIRSTVISIBLELINE));
+    const qint64 fromLine = firstLine - kContextLines;
+    if (fromLine - styledLine < kSkipLines) return;
+    const qint64 lineStart = sci(SCI_POSITIONFROMLINE, styledLine);
+    if (m_restyleFrom < 0 || lineStart < m_restyleFrom) m_restyleFrom = lineStart;
+    // Moving the mark is enough: text never coloured shows plain, text
+    // coloured before an earlier edit keeps its colours until corrected.
+    sci(SCI_STARTSTYLING, sci(SCI_POSITIONFROMLINE, fromLine));
+    m_restyle->start(kQuietMs);
 }
+
+void TSRichEdit::restyleStep() {
+    if (m_restyleFrom < 0) return;
+    const qint64 endStyled = sci(SCI_GETENDSTYLED);
+    // An edit above the skipped text: the control colours onwards from there itself.
+    if (endStyled <= m_restyleFrom) {
+        m_restyleFrom = -1;
+        return;
+    }
+    // Typing or clicking anywhere in the program comes first.
+    const qint64 sinceInput = msSinceInput();
+    if (sinceInput < kQuietMs) {
+        m_restyle->start(static_cast<int>(kQuietMs - sinceInput));
+        return;
+    }
+    const qint64 line = sci(SCI_LINEFROMPOSITION, m_restyleFrom);
+    const qint64 lastLine = sci(SCI_LINEFROMPOSITION, endStyled);
+    const qint64 to = line + m_restyleLines < lastLine ? sci(SCI_POSITIONFROMLINE, line + m_restyleLines) : endStyled;
+    QElapsedTimer took;
+    took.start();
+    sci(SCI_COLOURISE, m_restyleFrom, to);
+    // Colouring a range moves the control's mark of coloured text to its end;
+    // what lies beyond was coloured already.
+    sci(SCI_STARTSTYLING, endStyled);
+    const qint64 ms = std::max<qint64>(took.elapsed(), 1);
+    m_restyleLines = static_cast<int>(std::clamp<qint64>(m_restyleLines * kStepMs / ms, 100, 200000));
+    m_restyleFrom = to < endStyled ? to : -1;
+    if (m_restyleFrom >= 0) m_restyle->start(0);
+}
+
+void TSRichEdit::SetDropHandlers(DropHandler dragOver, DropHandler drop) {
+    m_dragOver = std::move(dragOver);
+    m_drop = std::move(drop);
+}
+
+bool TSRichEdit::AcceptsDrop(const QMimeData* data) const { return m_dragOver && m_dragOver(data); }
+
+bool TSRichEdit::TakeDrop(const QMimeData* data) { return m_drop && m_drop(data); }
 
 void TSRichEdit::dragEnterEvent(QDragEnterEvent* e) {
     if (AcceptsDrop(e->mimeData())) e->acceptProposedAction();

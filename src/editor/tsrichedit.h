@@ -4,10 +4,12 @@
 #include <Qsci/qsciscintilla.h>
 #include <QByteArray>
 #include <QColor>
+#include <functional>
 #include <optional>
 #include <string_view>
 
 class QMimeData;
+class QTimer;
 
 class QsciLexerHTML;
 
@@ -58,7 +60,8 @@ public:
     void SetUnsaved();
 
     // Font and colours from the settings; colours in 0x00BBGGRR form.
-    // An empty name or a size of 0 keeps the editor's default for that part.
+    // An empty name gives the system's fixed-pitch font, a size of 0 gives 10
+    // points, and equal colours give black text on white.
     void ApplyAppearance(const QString& fontName, int pointSize, qint32 textColour, qint32 backgroundColour);
     QColor TextColour() const { return m_textColour; }
     QColor BackgroundColour() const { return m_backgroundColour; }
@@ -72,14 +75,16 @@ public:
 
     static QColor ColourFromBgr(qint32 bgr);
 
-    // Tells a catalogue drag from anything else: gives the entry's caption,
-    // or nothing to refuse the drop. Without a decoder every drop is refused.
-    using DropDecoder = std::optional<QString> (*)(const QMimeData*);
-    void SetDropDecoder(DropDecoder decoder) { m_dropDecoder = decoder; }
+    // The owning window decides about drags (DragOver: accept or refuse) and
+    // takes drops (Drop: false when refused). Without handlers every drop is refused.
+    using DropHandler = std::function<bool(const QMimeData*)>;
+    void SetDropHandlers(DropHandler dragOver, DropHandler drop);
     bool AcceptsDrop(const QMimeData* data) const;
-    // Inserts a catalogue drop (through ComponentDropped) or passes on files
-    // from a file manager (through FilesDropped); false when refused.
     bool TakeDrop(const QMimeData* data);
+
+    // Colouring of text that was skipped to show a jump far down at once is
+    // still being corrected (in pauses of the user's input).
+    bool StylingPending() const { return m_restyleFrom >= 0; }
 
 signals:
     // Raised after the control's own handling of a scroll.
@@ -87,12 +92,9 @@ signals:
     void OnVScroll(TSRichEdit* sender);
     // Text, selection or modified flag changed: the status bar needs a refresh.
     void StatusChanged();
-    // A component was dropped from the catalogue onto the editor.
-    void ComponentDropped(const QString& caption);
-    // Files from a file manager were dropped here; the frame opens them.
-    void FilesDropped(const QMimeData* data);
 
 protected:
+    void paintEvent(QPaintEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;
@@ -104,6 +106,8 @@ private:
     void replaceBytes(qint64 start, qint64 end, const QByteArray& bytes);
     int scintillaLines() const;
     void scheduleStatus();
+    void skipStylingToView();
+    void restyleStep();
 
     QsciLexerHTML* m_lexer = nullptr;
     QFont m_font;
@@ -112,5 +116,9 @@ private:
     int m_changeDepth = 0;
     bool m_statusPending = false;
     bool m_unsaved = false;
-    DropDecoder m_dropDecoder = nullptr;
+    DropHandler m_dragOver, m_drop;
+    // Where the correct colouring of skipped text resumes; -1 when none is due.
+    qint64 m_restyleFrom = -1;
+    int m_restyleLines = 2000;
+    QTimer* m_restyle = nullptr;
 };

@@ -1,5 +1,6 @@
 #pragma once
 #include <QDateTime>
+#include <QLocale>
 #include <QString>
 #include <optional>
 
@@ -35,5 +36,9 @@ private:
 
 Clock& clock();
 void setClock(Clock* c);
+
+// The locale's long time format without its time zone: hours, minutes and
+// seconds with the locale's separators, and AM/PM where the locale uses them.
+QString longTimeFormat(const QLocale& locale);
 
 } // namespace ts

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFontDialog>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QSortFilterProxyModel>
@@ -46,6 +45,7 @@ std::optional<QString> QtCommonDialogs::openFileName(QWidget* parent) {
     dlg.setAcceptMode(QFileDialog::AcceptOpen);
     dlg.setFileMode(QFileDialog::ExistingFile);
     dlg.setNameFilter(QString::fromLatin1(kHtmlFilter));
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
     dlg.setOption(QFileDialog::ReadOnly, false);
     if (!m_lastOpen.isEmpty()) dlg.selectFile(m_lastOpen);
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
@@ -58,6 +58,7 @@ std::optional<QString> QtCommonDialogs::saveFileName(QWidget* parent) {
     dlg.setAcceptMode(QFileDialog::AcceptSave);
     dlg.setFileMode(QFileDialog::AnyFile);
     dlg.setNameFilter(QString::fromLatin1(kHtmlFilter));
+    dlg.setOption(QFileDialog::HideNameFilterDetails);
     dlg.setOption(QFileDialog::DontConfirmOverwrite, true);
     dlg.setDefaultSuffix(QString());
     if (!m_lastSave.isEmpty()) dlg.selectFile(m_lastSave);
@@ -72,7 +73,11 @@ bool QtCommonDialogs::print(QWidget* parent, QPrinter& printer) {
 }
 
 bool QtCommonDialogs::printerSetup(QWidget* parent, QPrinter& printer) {
-    QPageSetupDialog dlg(&printer, parent);
+    // The print dialog in set-up use: it chooses the printer and its settings
+    // and prints nothing; what to print is asked by Print itself.
+    QPrintDialog dlg(&printer, parent);
+    dlg.setWindowTitle(QStringLiteral("Printer setup"));
+    dlg.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize);
     return dlg.exec() == QDialog::Accepted;
 }
 

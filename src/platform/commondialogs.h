@@ -17,11 +17,12 @@ namespace ts {
 class CommonDialogs {
 public:
     virtual ~CommonDialogs() = default;
-    // "HTML files" for "*.htm;*.html"; the file must exist.
+    // "HTML files" for "*.htm;*.html" (the patterns are not shown); the file must exist.
     virtual std::optional<QString> openFileName(QWidget* parent) = 0;
     // Same filter, no default extension, no overwrite prompt.
     virtual std::optional<QString> saveFileName(QWidget* parent) = 0;
     virtual bool print(QWidget* parent, QPrinter& printer) = 0;
+    // Chooses the printer and its settings, which later prints use.
     virtual bool printerSetup(QWidget* parent, QPrinter& printer) = 0;
     virtual std::optional<QColor> color(QWidget* parent, const QColor& initial) = 0;
     virtual std::optional<QFont> font(QWidget* parent, const QFont& initial) = 0;

@@ -7,15 +7,20 @@
 
 #include <Qsci/qsciprinter.h>
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QTimer>
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 using ts::Answer;
@@ -203,6 +208,53 @@ TEST_F(FileCommands, CloseQuestionYesNoCancel) {
     EXPECT_EQ(read(QStringLiteral("a.htm")), QByteArray("1a"));
 }
 
+TEST_F(FileCommands, FailedSaveOnCloseKeepsTheWindowTextAndFlagOnEveryPath) {
+    // The folder of the file turns into a plain file: no one, root included, can write there.
+    struct Path {
+        const char* name;
+        std::function<void(TMain&, QMdiSubWindow&)> close;
+    };
+    const Path paths[] = {
+        {"close box", [](TMain&, QMdiSubWindow& frame) { frame.close(); }},
+        {"Exit", [](TMain& m, QMdiSubWindow&) { m.findChild<QAction*>(QStringLiteral("miExit"))->trigger(); }},
+        {"frame closing", [](TMain& m, QMdiSubWindow&) { m.close(); }},
+    };
+    for (const Path& p : paths) {
+        const QString folder = path(QString::fromLatin1(p.name));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        write(QString::fromLatin1(p.name) + QStringLiteral("/page.htm"), "old");
+        THTML* doc = open(QString::fromLatin1(p.name) + QStringLiteral("/page.htm"));
+        type(doc, QStringLiteral("new "));
+        ASSERT_TRUE(QDir(folder).removeRecursively());
+        write(QString::fromLatin1(p.name), "not a folder");
+        QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow*>(doc->FrameWindow());
+
+        platform.boxes.shown.clear();
+        platform.boxes.answers = {Answer::Yes};
+        p.close(*main, *frame);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_TRUE(frame) << p.name;
+        EXPECT_TRUE(main->isVisible()) << p.name;
+        ASSERT_EQ(platform.boxes.shown.size(), 2u) << p.name;
+        EXPECT_EQ(platform.boxes.shown[1].kind, ts::BoxKind::Error) << p.name;
+        EXPECT_TRUE(platform.boxes.shown[1].text.contains(folder)) << p.name;
+        EXPECT_EQ(doc->RichEdit()->GetLine(0), QStringLiteral("new old")) << p.name;
+        EXPECT_TRUE(doc->RichEdit()->Modified()) << p.name;
+        EXPECT_EQ(doc->PanelText(1), QStringLiteral("modified...")) << p.name;
+    }
+    // An untitled document whose Save as goes to a missing folder stays open as well.
+    THTML* doc = newDocument();
+    type(doc, QStringLiteral("draft"));
+    QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow*>(doc->FrameWindow());
+    platform.boxes.answers = {Answer::Yes};
+    platform.dialogs.saveAnswers = {path(QStringLiteral("missing/page.htm"))};
+    frame->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(doc->RichEdit()->GetLine(0), QStringLiteral("draft"));
+    EXPECT_TRUE(doc->RichEdit()->Modified());
+}
+
 TEST_F(FileCommands, UnmodifiedDocumentClosesWithoutQuestion) {
     THTML* doc = newDocument();
     QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow*>(doc->FrameWindow());
@@ -275,6 +327,33 @@ TEST_F(FileCommands, PrintToPdfHoldsTheTextAndReportsTheJob) {
     EXPECT_TRUE(printed.contains(QStringLiteral("<P>line 149 of the printed page</P>")));
     // More than one page.
     EXPECT_GE(printed.count(QLatin1Char('\f')), 1);
+}
+
+TEST_F(FileCommands, PrinterSetupChoosesThePrinterThatPrintUses) {
+    THTML* doc = newDocument();
+    doc->RichEdit()->SetDocumentBytes("<P>chosen printer</P>\r\n");
+    const QString pdf = path(QStringLiteral("chosen.pdf"));
+    // The real set-up dialog: choose printing to a file there.
+    ts::QtCommonDialogs real;
+    ts::setCommonDialogs(&real);
+    bool printDialog = false;
+    auto* poll = new QTimer(main.get());
+    QObject::connect(poll, &QTimer::timeout, poll, [&, poll] {
+        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dlg) return;
+        poll->stop();
+        printDialog = qobject_cast<QPrintDialog*>(dlg) != nullptr;
+        if (auto* name = dlg->findChild<QLineEdit*>(QStringLiteral("filename"))) name->setText(pdf);
+        dlg->accept();
+    });
+    poll->start(10);
+    main->findChild<QAction*>(QStringLiteral("miPrinterSetup"))->trigger();
+    ts::setCommonDialogs(&platform.dialogs);
+    EXPECT_TRUE(printDialog);
+
+    platform.dialogs.printAnswers = {true};
+    main->sbPrintClick();
+    EXPECT_TRUE(QFileInfo(pdf).size() > 0);
 }
 
 TEST_F(FileCommands, PrintCancelledPrintsNothing) {

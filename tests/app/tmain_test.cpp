@@ -68,11 +68,12 @@ TEST(StartUp, NoFlagsNoArgumentShowsAnEmptyCentredFrame) {
     TMain& m = s.start();
     EXPECT_EQ(m.windowTitle(), QStringLiteral("Tagsmith"));
     EXPECT_EQ(m.objectName(), QStringLiteral("TMain"));
-    EXPECT_EQ(m.size(), QSize(800, 600));
+    // The outer size, frame included.
+    EXPECT_EQ(m.frameGeometry().size(), QSize(800, 600));
     EXPECT_FALSE(m.isMaximized());
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_LE(std::abs(m.geometry().center().x() - screen.center().x()), 1);
-    EXPECT_LE(std::abs(m.geometry().center().y() - screen.center().y()), 1);
+    EXPECT_LE(std::abs(m.frameGeometry().center().x() - screen.center().x()), 1);
+    EXPECT_LE(std::abs(m.frameGeometry().center().y() - screen.center().y()), 1);
     EXPECT_TRUE(m.Documents().isEmpty());
     EXPECT_EQ(m.ActiveDocument(), nullptr);
     EXPECT_TRUE(s.platform.boxes.shown.empty());
@@ -164,6 +165,20 @@ TEST(StartUp, DamagedSettingsAreReportedAndTheProgramGoesOn) {
     EXPECT_EQ(again.readAll(), QByteArray("this is not a registry file\r\n"));
 }
 
+TEST(StartUp, ASettingOfTheWrongTypeIsReportedOnceAndNothingMoreOpens) {
+    TPrefsRecord p;
+    p.NewDoc = true;
+    Started s(p);
+    ts::test::setPreference(QStringLiteral("BGCol"), QStringLiteral("white"));
+    s.write(QStringLiteral("page.htm"), "x");
+    TMain& m = s.start({QStringLiteral("page.htm")});
+    EXPECT_TRUE(m.isVisible());
+    EXPECT_TRUE(m.Documents().isEmpty());
+    ASSERT_EQ(s.platform.boxes.shown.size(), 1u);
+    EXPECT_EQ(s.platform.boxes.shown[0].kind, ts::BoxKind::Error);
+    EXPECT_TRUE(s.platform.boxes.shown[0].text.contains(QStringLiteral("BGCol")));
+}
+
 TEST(MainWindow, MenuEntriesAndShortcuts) {
     Started s;
     TMain& m = s.start();
@@ -228,6 +243,13 @@ TEST(MainWindow, PreferencesOpensTheDialogModallyAndItSavesOnClose) {
     EXPECT_TRUE(TPrefsRecord::load().NewDoc);
 }
 
+TEST(MainWindow, HandlersAreSlotsOfTheirOwnNames) {
+    for (const char* slot : {"sbNewClick()", "sbOpenClick()", "sbSaveClick()", "miSaveAsClick()",
+                             "miPrinterSetupClick()", "sbPrintClick()", "sbExitClick()", "miFindClick()",
+                             "miFindNextClick()", "miReplaceClick()", "FormShow()"})
+        EXPECT_GE(TMain::staticMetaObject.indexOfSlot(slot), 0) << slot;
+}
+
 TEST(MainWindow, SpeedPanelButtonsAndHints) {
     Started s;
     TMain& m = s.start();
@@ -258,6 +280,28 @@ TEST(MainWindow, NewAndExitCloseEverything) {
     EXPECT_FALSE(m.isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(m.Documents().isEmpty());
+}
+
+TEST(MainWindow, NewWindowsCascadeAndAreVisibleFromCreation) {
+    Started s;
+    TMain& m = s.start();
+    auto create = [&] {
+        THTML* doc = m.CreateDocument();
+        EXPECT_TRUE(doc->FrameWindow()->isVisible());
+        doc->InitNewDocument(false);
+        m.ShowDocument(doc);
+        return doc->FrameWindow()->pos();
+    };
+    const QPoint first = create(), second = create(), third = create();
+    EXPECT_EQ(first, QPoint(0, 0));
+    const int step = second.x();
+    EXPECT_GT(step, 10);
+    EXPECT_EQ(second, QPoint(step, step));
+    EXPECT_EQ(third, QPoint(2 * step, 2 * step));
+    // With every window closed the next one starts in the corner again.
+    m.MdiArea()->closeAllSubWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(create(), QPoint(0, 0));
 }
 
 TEST(MainWindow, OpenUsesTheDialogAndCancelDoesNothing) {

@@ -11,8 +11,10 @@
 #include <QClipboard>
 #include <QDropEvent>
 #include <QFile>
+#include <QFontDatabase>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -123,6 +125,24 @@ TEST(NewDocument, EditorTakesFontAndColoursFromTheSettings) {
     EXPECT_EQ(doc.RichEdit()->BackgroundColour(), QColor(128, 0, 0));
 }
 
+TEST(NewDocument, FirstStartWithNothingStoredShowsBlackTextOnWhite) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("page.htm"));
+    ASSERT_TRUE(writeFile(path, "<P>text</P>\r\n"));
+    THTML fresh, opened;
+    fresh.InitNewDocument(false);
+    opened.SetFileName(path);
+    opened.LoadDocument();
+    for (THTML* doc : {&fresh, &opened}) {
+        EXPECT_EQ(doc->RichEdit()->TextColour(), QColor(Qt::black));
+        EXPECT_EQ(doc->RichEdit()->BackgroundColour(), QColor(Qt::white));
+        EXPECT_EQ(doc->RichEdit()->TextFont().family(), QFontDatabase::systemFont(QFontDatabase::FixedFont).family());
+        EXPECT_EQ(doc->RichEdit()->TextFont().pointSize(), 10);
+    }
+}
+
 TEST(StatusBar, ShowsColumnRowAndTheModifiedMark) {
     ScopedPlatform platform;
     FreshRegistry registry;
@@ -157,6 +177,22 @@ TEST(StatusBar, ShowsColumnRowAndTheModifiedMark) {
                                   static_cast<long>(doc.RichEdit()->BytePosOf(2, 1)));
     QCoreApplication::processEvents();
     EXPECT_EQ(doc.PanelText(0), QStringLiteral("1:2"));
+}
+
+TEST(StatusBar, FourPanelsEdgeToEdge) {
+    ScopedPlatform platform;
+    THTML doc;
+    doc.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doc.StatusBar1()->objectName(), QStringLiteral("StatusBar1"));
+    EXPECT_EQ(doc.StatusBar1()->height(), 19);
+    const QList<QLabel*> panels = doc.StatusBar1()->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(panels.size(), 4);
+    const int lefts[] = {0, 80, 160, 240}, widths[] = {80, 80, 80, 50};
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(panels[k]->x(), lefts[k]) << k;
+        EXPECT_EQ(panels[k]->width(), widths[k]) << k;
+    }
 }
 
 TEST(OpenDocument, UnreadableFileLeavesTheWindowEmptyAndUncaptioned) {
@@ -242,6 +278,17 @@ TEST(DocumentComponents, DropIntoADocumentThatIsNotActiveInsertsAtItsCaret) {
     plain.setText(QStringLiteral("x"));
     EXPECT_FALSE(other.RichEdit()->AcceptsDrop(&plain));
     EXPECT_FALSE(other.RichEdit()->TakeDrop(&plain));
+    EXPECT_FALSE(other.RichEditDragOver(&plain));
+    EXPECT_EQ(text(other), QByteArray("a<H3>Enter Heading here</H3>bc"));
+}
+
+TEST(DocumentWindow, HandlersAreSlotsOfTheirOwnNames) {
+    for (const char* slot : {"sbSearchClick()", "sbReplaceClick()", "sbIndentClick()", "sbUnIndentClick()",
+                             "sbCutClick()", "sbCopyClick()", "sbPasteClick()", "sbUndoClick()",
+                             "sbComponentsClick()", "PosChange()", "FormCreate()", "FormCloseQuery()", "FormClose()",
+                             "RichEditDragOver(const QMimeData*)", "RichEditDragDrop(const QMimeData*)",
+                             "InsComponent(QString)", "FindNext()"})
+        EXPECT_GE(THTML::staticMetaObject.indexOfSlot(slot), 0) << slot;
 }
 
 TEST(DocumentComponents, ShowCompOpensOneMoreWindowPerDocument) {

@@ -1,9 +1,12 @@
 #include "editor/tsrichedit.h"
 
+#include <Qsci/qscilexerhtml.h>
 #include <QAccessible>
+#include <QElapsedTimer>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
+#include <QFontDatabase>
 #include <gtest/gtest.h>
 
 namespace {
@@ -170,17 +173,69 @@ TEST(TSRichEdit, ProgramChangesAreOneUndoStep) {
     EXPECT_FALSE(e.Modified());
 }
 
-TEST(TSRichEdit, AppearanceComesFromTheSettingsColours) {
+TEST(TSRichEdit, AppearanceComesFromTheSettingsAndNeverHidesTheText) {
+    struct Case {
+        QString font;
+        int size;
+        qint32 text, background;
+        QString wantFont;
+        int wantSize;
+        QColor wantText, wantBackground;
+    };
+    const QString fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    const QString mono = QStringLiteral("DejaVu Sans Mono");
+    const Case cases[] = {
+        // Stored values that differ are applied unchanged.
+        {mono, 14, 0x0000FF, 0xFF0000, mono, 14, QColor(255, 0, 0), QColor(0, 0, 255)},
+        {mono, 7, 0xFFFFFF, 0x000000, mono, 7, Qt::white, Qt::black},
+        // Nothing stored yet: black text on white in the system's fixed-pitch font at 10 points.
+        {QString(), 0, 0, 0, fixed, 10, Qt::black, Qt::white},
+        // Equal colours of any kind would hide the text and the caret.
+        {mono, 12, 0x808000, 0x808000, mono, 12, Qt::black, Qt::white},
+    };
     TSRichEdit e;
-    e.ApplyAppearance(QStringLiteral("DejaVu Sans Mono"), 14, 0x0000FF, 0xFF0000);
-    EXPECT_EQ(e.TextColour(), QColor(255, 0, 0));
-    EXPECT_EQ(e.BackgroundColour(), QColor(0, 0, 255));
-    EXPECT_EQ(e.TextFont().family(), QStringLiteral("DejaVu Sans Mono"));
-    EXPECT_EQ(e.TextFont().pointSize(), 14);
-    // Empty name and size 0 keep what was there.
-    e.ApplyAppearance(QString(), 0, 0, 0);
-    EXPECT_EQ(e.TextFont().pointSize(), 14);
-    EXPECT_EQ(e.TextColour(), e.BackgroundColour());
+    auto styleColour = [&](unsigned msg, int style) {
+        return TSRichEdit::ColourFromBgr(static_cast<qint32>(e.SendScintilla(msg, static_cast<unsigned long>(style))));
+    };
+    for (const Case& c : cases) {
+        // The previous case's font must not shine through.
+        e.ApplyAppearance(c.font, c.size, c.text, c.background);
+        EXPECT_EQ(e.TextFont().family(), c.wantFont) << c.font.toStdString() << c.size;
+        EXPECT_EQ(e.TextFont().pointSize(), c.wantSize) << c.size;
+        EXPECT_EQ(e.TextColour(), c.wantText) << c.text;
+        EXPECT_EQ(e.BackgroundColour(), c.wantBackground) << c.background;
+        // What the control draws: plain text and paper of the default style.
+        EXPECT_EQ(styleColour(QsciScintillaBase::SCI_STYLEGETFORE, 0), c.wantText) << c.text;
+        EXPECT_EQ(styleColour(QsciScintillaBase::SCI_STYLEGETBACK, 0), c.wantBackground) << c.background;
+        EXPECT_EQ(TSRichEdit::ColourFromBgr(static_cast<qint32>(e.SendScintilla(QsciScintillaBase::SCI_GETCARETFORE))),
+                  c.wantText);
+    }
+}
+
+TEST(TSRichEdit, AJumpFarDownShowsAtOnceAndIsColouredRightOnceTheUserPauses) {
+    // A comment that opens at the top and closes far below: only colouring
+    // from the top knows that the text at the bottom lies inside it.
+    QByteArray doc = "<!--\r\n";
+    for (int k = 0; k < 40000; ++k) doc += "<P>a line inside the comment</P>\r\n";
+    doc += "-->\r\n<P>after</P>\r\n";
+    TSRichEdit e;
+    e.resize(600, 400);
+    e.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&e));
+    load(e, doc.constData());
+    e.SetCaretRow(39000);
+    e.repaint();
+    const long view = static_cast<long>(e.SendScintilla(QsciScintillaBase::SCI_POSITIONFROMLINE, 39000UL));
+    auto styleAt = [&](long pos) { return e.SendScintilla(QsciScintillaBase::SCI_GETSTYLEAT, static_cast<unsigned long>(pos)); };
+    // Shown at once: the 39,000 lines above are not coloured first.
+    EXPECT_GE(e.SendScintilla(QsciScintillaBase::SCI_GETENDSTYLED), view);
+    EXPECT_TRUE(e.StylingPending());
+
+    QElapsedTimer waited;
+    waited.start();
+    while (e.StylingPending() && waited.elapsed() < 60000) QTest::qWait(20);
+    EXPECT_FALSE(e.StylingPending());
+    for (long pos : {10000L, view + 3}) EXPECT_EQ(styleAt(pos), QsciLexerHTML::HTMLComment) << pos;
 }
 
 TEST(TSRichEdit, TypingReportsAStatusChange) {

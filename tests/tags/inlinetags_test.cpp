@@ -1,6 +1,10 @@
+#include "editor/thtml.h"
 #include "editor/tsrichedit.h"
+#include "support/freshregistry.h"
+#include "tags/commands.h"
 #include "tags/inlinetags.h"
 
+#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -82,6 +86,26 @@ TEST(InlineTags, EachFixedButtonInsertsAtTheCaretAndPlacesIt) {
         EXPECT_EQ(text(e), "first\r\n" + line.toUtf8() + "\r\nlast\r\n");
         EXPECT_EQ(e.CaretRow(), 1);
         EXPECT_EQ(e.CaretCol(), x.placeCaret ? 3 + x.offset : line.length());
+    }
+}
+
+TEST(InlineTags, EveryPaletteButtonWritesItsTagIntoTheDocument) {
+    ts::test::ScopedPlatform platform;
+    ts::test::FreshRegistry registry;
+    THTML doc;
+    ts::connectTagCommands(doc);
+    for (const Expected& x : kButtons) {
+        if (x.source == TInlineSource::HeadingDialog) continue;
+        SCOPED_TRACE(x.name);
+        doc.RichEdit()->SetDocumentBytes("abcdef\r\n");
+        doc.RichEdit()->SetCaretRow(0);
+        doc.RichEdit()->SetCaretCol(3);
+        QToolButton* button = doc.Palette().button(QString::fromLatin1(x.name));
+        ASSERT_NE(button, nullptr);
+        EXPECT_TRUE(button->isEnabled());
+        button->click();
+        EXPECT_EQ(text(*doc.RichEdit()), x.primitive == AtCaret ? QByteArray("abc") + x.text + "def\r\n"
+                                                                : QByteArray(x.text) + "\r\nabcdef\r\n");
     }
 }
 
