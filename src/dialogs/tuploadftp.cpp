@@ -49,7 +49,11 @@ TUploadFTP::TUploadFTP(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
         move(screen->availableGeometry().center() - rect().center());
 }
 
-TUploadFTP::~TUploadFTP() = default;
+TUploadFTP::~TUploadFTP() {
+    // The list's model resets while its widget is destroyed: by then this
+    // dialog is gone as a TUploadFTP.
+    ui->lbFiles->model()->disconnect(this);
+}
 
 QStringList TUploadFTP::Files() const {
     QStringList files;
