@@ -297,7 +297,9 @@ TEST(RegFileStoreProcesses, TheFileSurvivesAKillInTheMiddleOfAWrite) {
     std::uniform_int_distribution<int> pause(1000, 60000);
 
     uint32_t last = 0;
-    for (int round = 0; round < 12; ++round) {
+    // Twelve kills; more, with longer pauses, while no write has finished yet
+    // (a slow build or a busy machine can take longer than the short pauses).
+    for (int round = 0; round < 12 || (last == 0 && round < 48); ++round) {
         const uint32_t from = last + 1;
         const pid_t pid = ::fork();
         ASSERT_GE(pid, 0);
@@ -310,7 +312,7 @@ TEST(RegFileStoreProcesses, TheFileSurvivesAKillInTheMiddleOfAWrite) {
             }
             ::_exit(2);
         }
-        ::usleep(useconds_t(pause(rng)));
+        ::usleep(useconds_t(pause(rng) * (round < 12 ? 1 : 8)));
         ::kill(pid, SIGKILL);
         int status = 0;
         ASSERT_EQ(::waitpid(pid, &status, 0), pid);
