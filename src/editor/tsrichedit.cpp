@@ -344,6 +344,29 @@ constexpr int kQuietMs = 150;
 constexpr qint64 kStepMs = 8;
 } // namespace
 
+QVariant TSRichEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
+    // QScintilla answers with the paragraph around the caret, up to the next
+    // blank lines: in a large file without any that is the whole text, copied
+    // at every query of an input method. The caret's line is all they need.
+    const qint64 caret = sci(SCI_GETCURRENTPOS);
+    const qint64 line = sci(SCI_LINEFROMPOSITION, caret);
+    const qint64 start = sci(SCI_POSITIONFROMLINE, line);
+    const qint64 end = sci(SCI_GETLINEENDPOSITION, line);
+    const std::string_view text = DocumentBytes().substr(start, end - start);
+    auto offset = [&](qint64 pos) {
+        pos = std::clamp(pos, start, end);
+        return static_cast<int>(QString::fromUtf8(text.data(), pos - start).size());
+    };
+    switch (query) {
+    case Qt::ImSurroundingText: return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    case Qt::ImCursorPosition: return offset(caret);
+    case Qt::ImAnchorPosition: return offset(sci(SCI_GETANCHOR));
+    case Qt::ImTextBeforeCursor: return QString::fromUtf8(text.data(), caret - start);
+    case Qt::ImTextAfterCursor: return QString::fromUtf8(text.data() + (caret - start), end - caret);
+    default: return QsciScintilla::inputMethodQuery(query);
+    }
+}
+
 void TSRichEdit::paintEvent(QPaintEvent* e) {
     skipStylingToView();
     QsciScintilla::paintEvent(e);
