@@ -200,6 +200,7 @@ void TSRichEdit::BeginLoad(qint64 sizeHint) {
     // otherwise hold a second copy of the whole file.
     sci(SCI_SETUNDOCOLLECTION, 0);
     sci(SCI_CLEARALL);
+    m_restyleFrom = -1;
     // Room for the whole text and the first edits at once, so the buffer is
     // not regrown and copied while loading or at the first keystroke.
     const qint64 size = std::max<qint64>(sizeHint, 0);
