@@ -116,6 +116,7 @@ void TMain::dragMoveEvent(QDragMoveEvent* e) {
 void TMain::dropEvent(QDropEvent* e) {
     if (OpenDroppedFiles(e->mimeData())) e->acceptProposedAction();
     else e->ignore();
+}
 
 QsciPrinter& TMain::Printer() const {
     // Made at the first use: finding the system's printers can take long,
