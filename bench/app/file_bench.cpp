@@ -268,7 +268,7 @@ int journalled(const QString& path) {
     for (int round = 0; round < 4; ++round) {
         // Without the journal the editor's edits go nowhere.
         QObject::disconnect(big.RichEdit(), &QsciScintillaBase::SCN_MODIFIED, &big, nullptr);
-        off += typeAt(big, deep, 50);
+        off += typeAt(big, deep, 50).wallMs;
         QObject::connect(big.RichEdit(), &QsciScintillaBase::SCN_MODIFIED, &big,
                          [journal](int pos, int type, const char* text, int length) {
                              if (type & QsciScintillaBase::SC_MOD_INSERTTEXT)
@@ -276,7 +276,7 @@ int journalled(const QString& path) {
                              else if (type & QsciScintillaBase::SC_MOD_DELETETEXT)
                                  journal->Delete(pos, length);
                          });
-        on += typeAt(big, deep, 50);
+        on += typeAt(big, deep, 50).wallMs;
     }
     QElapsedTimer flush;
     flush.start();
