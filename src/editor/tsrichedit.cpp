@@ -34,13 +34,14 @@ TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibil
     // Lines scroll horizontally as far as the longest line needs.
     sci(SCI_SETSCROLLWIDTHTRACKING, 1);
     sci(SCI_SETSCROLLWIDTH, 1);
-    // Only the notices sent just before an insertion or a deletion are
-    // reported: they carry what the recovery journal needs (position, length,
-    // inserted text). The notices sent after an edit make QScintilla count
-    // the characters from the start of the text for screen readers, whatever
-    // accessible object answers, which costs a fifth of a second per
-    // keystroke deep in a 50 MB file; every other kind costs time as well.
-    sci(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE);
+    // The notices sent just before an insertion or a deletion feed the
+    // recovery journal (position and length; it reads inserted bytes later).
+    // The notices sent after an edit make QScintilla count the characters
+    // from the start of the text for screen readers, whatever accessible
+    // object answers: a fifth of a second per keystroke deep in a 50 MB file.
+    // They are asked for only while an assistive technology is active.
+    sci(SCI_SETMODEVENTMASK, SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE |
+                                 (QAccessible::isActive() ? SC_MOD_INSERTTEXT | SC_MOD_DELETETEXT : 0));
     // Styling happens after painting, in idle time: a jump deep into a large
     // file shows at once instead of styling everything above it first.
     sci(SCI_SETIDLESTYLING, SC_IDLESTYLING_TOVISIBLE);
