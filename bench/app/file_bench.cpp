@@ -268,15 +268,15 @@ int journalled(const QString& path) {
     for (int round = 0; round < 4; ++round) {
         // Without the journal the editor's edits go nowhere.
         QObject::disconnect(big.RichEdit(), &QsciScintillaBase::SCN_MODIFIED, &big, nullptr);
-        off += typeAt(big, deep, 50);
+        off += typeAt(big, deep, 50).wallMs;
         QObject::connect(big.RichEdit(), &QsciScintillaBase::SCN_MODIFIED, &big,
-                         [journal](int pos, int type, const char* text, int length) {
-                             if (type & QsciScintillaBase::SC_MOD_INSERTTEXT)
-                                 journal->Insert(pos, std::string_view(text, size_t(length)));
-                             else if (type & QsciScintillaBase::SC_MOD_DELETETEXT)
+                         [journal](int pos, int type, const char*, int length) {
+                             if (type & QsciScintillaBase::SC_MOD_BEFOREINSERT)
+                                 journal->InsertAnnounced(pos, length);
+                             else if (type & QsciScintillaBase::SC_MOD_BEFOREDELETE)
                                  journal->Delete(pos, length);
                          });
-        on += typeAt(big, deep, 50);
+        on += typeAt(big, deep, 50).wallMs;
     }
     QElapsedTimer flush;
     flush.start();

@@ -180,6 +180,7 @@ void TDocumentJournal::Reset(const JournalHeader& header, bool fileBased) {
 }
 
 void TDocumentJournal::Discard() {
+    m_announcedPos = -1;
     m_timer.stop();
     m_pending.clear();
     m_pendingSince = -1;
@@ -196,24 +197,41 @@ void TDocumentJournal::Discard() {
 
 void TDocumentJournal::schedule() {
     // Written a second after typing pauses, and every five seconds at most
-    // while it goes on.
+    // while it goes on; never at once, since the editor announces an edit
+    // before it makes it.
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     if (m_pendingSince < 0) m_pendingSince = now;
-    if (now - m_pendingSince >= 5000) {
-        Flush();
-        return;
-    }
-    m_timer.start();
+    m_timer.start(now - m_pendingSince >= 5000 ? 0 : 1000);
 }
 
-void TDocumentJournal::Insert(qint64 pos, std::string_view bytes) {
+void TDocumentJournal::appendInsert(qint64 pos, std::string_view bytes) {
     m_pending.append('I');
     putU64(m_pending, static_cast<quint64>(pos));
     putBytes(m_pending, bytes);
+}
+
+void TDocumentJournal::settle() {
+    if (m_announcedPos < 0) return;
+    const qint64 pos = m_announcedPos, length = m_announcedLength;
+    m_announcedPos = -1;
+    appendInsert(pos, m_range ? m_range(pos, length) : m_text().substr(size_t(pos), size_t(length)));
+}
+
+void TDocumentJournal::InsertAnnounced(qint64 pos, qint64 length) {
+    settle();
+    m_announcedPos = pos;
+    m_announcedLength = length;
+    schedule();
+}
+
+void TDocumentJournal::Insert(qint64 pos, std::string_view bytes) {
+    settle();
+    appendInsert(pos, bytes);
     schedule();
 }
 
 void TDocumentJournal::Delete(qint64 pos, qint64 length) {
+    settle();
     m_pending.append('D');
     putU64(m_pending, static_cast<quint64>(pos));
     putU64(m_pending, static_cast<quint64>(length));
@@ -243,6 +261,7 @@ void TDocumentJournal::fail(const QString& reason) {
 }
 
 bool TDocumentJournal::Flush() {
+    settle();
     m_timer.stop();
     m_pendingSince = -1;
     if (m_pending.isEmpty() && !m_needSnapshot) return true;

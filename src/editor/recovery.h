@@ -65,7 +65,10 @@ class TDocumentJournal : public QObject {
     Q_OBJECT
 public:
     using TextSource = std::function<std::string_view()>;
+    // Bytes of the text from a position; without one they come from TextSource.
+    using RangeSource = std::function<std::string_view(qint64 pos, qint64 length)>;
     TDocumentJournal(const QString& folder, TextSource text, QObject* parent = nullptr);
+    void SetRangeSource(RangeSource range) { m_range = std::move(range); }
     // Removes the journal: the document is saved, closed or unmodified.
     ~TDocumentJournal() override;
 
@@ -76,8 +79,13 @@ public:
     // Removes the journal file and forgets pending edits; the base stays.
     void Discard();
 
+    // Edits are recorded when called and written later, never during the
+    // call, so that an edit may be recorded just before it is made.
     void Insert(qint64 pos, std::string_view bytes);
     void Delete(qint64 pos, qint64 length);
+    // An insertion announced just before it is made: its bytes are taken
+    // from the text at the next call, when they are in.
+    void InsertAnnounced(qint64 pos, qint64 length);
 
     // Writes what is pending now; false when the write failed.
     bool Flush();
@@ -96,6 +104,8 @@ signals:
 
 private:
     void schedule();
+    void settle();
+    void appendInsert(qint64 pos, std::string_view bytes);
     bool ensureFile();
     bool writeSnapshot();
     bool appendPending();
@@ -105,6 +115,8 @@ private:
     QString m_folder;
     QString m_path;
     TextSource m_text;
+    RangeSource m_range;
+    qint64 m_announcedPos = -1, m_announcedLength = 0;
     JournalHeader m_header;
     bool m_fileBased = false;
     bool m_onDisk = false;

@@ -60,12 +60,12 @@ THTML::THTML(QWidget* parent) : QWidget(parent) {
 
     connect(m_richEdit, &TSRichEdit::StatusChanged, this, &THTML::PosChange);
     connect(m_richEdit, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int pos, int type, const char* text, int length) {
+            [this](int pos, int type, const char*, int length) {
+                // Told just before each edit (see TSRichEdit): an insertion's
+                // bytes are read by the journal once they are in.
                 if (!m_journal) return;
-                if (type & QsciScintillaBase::SC_MOD_INSERTTEXT)
-                    m_journal->Insert(pos, std::string_view(text, static_cast<size_t>(length)));
-                else if (type & QsciScintillaBase::SC_MOD_DELETETEXT)
-                    m_journal->Delete(pos, length);
+                if (type & QsciScintillaBase::SC_MOD_BEFOREINSERT) m_journal->InsertAnnounced(pos, length);
+                else if (type & QsciScintillaBase::SC_MOD_BEFOREDELETE) m_journal->Delete(pos, length);
             });
     // Undone back to the saved text: nothing left to recover.
     connect(m_richEdit, &QsciScintilla::modificationChanged, this, [this](bool modified) {
@@ -95,6 +95,13 @@ void THTML::startJournal(bool fileBased, ts::FileStamp base) {
     if (folder.isEmpty()) return;
     if (!m_journal) {
         m_journal = std::make_unique<ts::TDocumentJournal>(folder, [this] { return m_richEdit->DocumentBytes(); });
+        // Only the range itself: making the whole text contiguous at every
+        // keystroke would move megabytes in a large file.
+        m_journal->SetRangeSource([this](qint64 pos, qint64 length) {
+            const auto* p = reinterpret_cast<const char*>(m_richEdit->SendScintilla(
+                QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(pos), static_cast<long>(length)));
+            return std::string_view(p, static_cast<size_t>(length));
+        });
         connect(m_journal.get(), &ts::TDocumentJournal::WriteFailed, this, [this](const QString& reason) {
             ts::messages().warning(this, QStringLiteral("The recovery journal of %1 cannot be written (%2). "
                                                         "Editing goes on, but these changes cannot be "

@@ -86,6 +86,9 @@ public:
     // still being corrected (in pauses of the user's input).
     bool StylingPending() const { return m_restyleFrom >= 0; }
 
+    // What input methods see around the caret: its line.
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+
 signals:
     // Raised after the control's own handling of a scroll.
     void OnHScroll(TSRichEdit* sender);

@@ -238,6 +238,23 @@ TEST(TSRichEdit, AJumpFarDownShowsAtOnceAndIsColouredRightOnceTheUserPauses) {
     for (long pos : {10000L, view + 3}) EXPECT_EQ(styleAt(pos), QsciLexerHTML::HTMLComment) << pos;
 }
 
+TEST(TSRichEdit, InputMethodsSeeTheCaretLineNotTheWholeText) {
+    // No blank line anywhere: the paragraph around the caret is the whole text.
+    QByteArray doc;
+    for (int k = 0; k < 20000; ++k) doc += "<P>line</P>\r\n";
+    doc += "<P>Zürich</P>\r\n";
+    TSRichEdit e;
+    load(e, doc.constData());
+    e.SetCaretRow(20000);
+    e.SetCaretCol(6);
+    QWidget& w = e;
+    EXPECT_EQ(w.inputMethodQuery(Qt::ImSurroundingText).toString(), QStringLiteral("<P>Zürich</P>"));
+    EXPECT_EQ(w.inputMethodQuery(Qt::ImCursorPosition).toInt(), 6);
+    EXPECT_EQ(w.inputMethodQuery(Qt::ImAnchorPosition).toInt(), 6);
+    EXPECT_EQ(w.inputMethodQuery(Qt::ImTextBeforeCursor).toString(), QStringLiteral("<P>Zür"));
+    EXPECT_EQ(w.inputMethodQuery(Qt::ImTextAfterCursor).toString(), QStringLiteral("ich</P>"));
+}
+
 TEST(TSRichEdit, TypingReportsAStatusChange) {
     TSRichEdit e;
     e.show();
