@@ -8,6 +8,7 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 
+#include <Qsci/qscilexerhtml.h>
 #include <Qsci/qsciscintilla.h>
 #include <QApplication>
 #include <QElapsedTimer>
@@ -286,6 +287,38 @@ int journalled(const QString& path) {
     return 0;
 }
 
+// A keystroke deep in the large file with the tag colours, beside the same
+// document with no colouring at all and with QScintilla's own HTML lexer,
+// taking turns on the same document.
+int coloured(const QString& path) {
+    THTML big;
+    big.resize(900, 700);
+    big.SetFileName(path);
+    big.LoadDocument();
+    paint(big);
+    const int deep = std::min(400000, big.LineCount() - 1);
+    big.RichEdit()->SetCaretRow(deep);
+    paint(big);
+    TSRichEdit* e = big.RichEdit();
+    QsciLexer* tags = e->lexer();
+    auto* html = new QsciLexerHTML(e);
+    struct Run {
+        const char* name;
+        QsciLexer* lexer;
+        std::vector<double> ms;
+    } runs[] = {{"plain", nullptr, {}}, {"tag_colours", tags, {}}, {"html_lexer", html, {}}};
+    for (int round = 0; round < 4; ++round) {
+        for (Run& r : runs) {
+            e->setLexer(r.lexer);
+            typeAt(big, deep, 10); // the switch restyles the view once
+            r.ms.push_back(typeAt(big, deep, 50).wallMs);
+        }
+    }
+    e->setLexer(tags);
+    for (Run& r : runs) std::printf("keystroke_line_%d_%s_ms=%.3f\n", deep, r.name, median(r.ms));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -298,7 +331,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     installEditorAccessibility();
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s editor|floor|plain|empty|typing|startup [file]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s editor|floor|plain|empty|typing|journal|colours|startup [file]\n", argv[0]);
         return 2;
     }
     const QString mode = QString::fromLocal8Bit(argv[1]);
@@ -309,5 +342,6 @@ int main(int argc, char** argv) {
     if (mode == QLatin1String("empty")) return emptyEditor();
     if (mode == QLatin1String("typing")) return typing(path);
     if (mode == QLatin1String("journal")) return journalled(path);
+    if (mode == QLatin1String("colours")) return coloured(path);
     return 2;
 }

@@ -75,5 +75,14 @@ off = float(next(x for k, x in v.items() if k.endswith('journal_off_ms')))
 on = float(next(x for k, x in v.items() if k.endswith('journal_on_ms')))
 print('  journal on / off = %.2f (target <= 1.1)' % (on / off))
 PY
+echo "tag colours (keystroke at line 400,000 of 50 MB; no colouring and QScintilla's HTML lexer beside):"
+c=$("$bin" colours "$work/doc50.html"); echo "$c" | sed 's/^/  /'
+python3 - "$c" <<'PY'
+import sys
+v = dict(l.split('=') for l in sys.argv[1].splitlines())
+get = lambda suffix: float(next(x for k, x in v.items() if k.endswith(suffix)))
+print('  tag colours / plain = %.2f (target <= 1.0, within noise)   tag colours / html lexer = %.2f' % (
+    get('tag_colours_ms') / get('plain_ms'), get('tag_colours_ms') / get('html_lexer_ms')))
+PY
 echo "start-up to the first painted frame (medians of 15 runs, taking turns):"
 "$bin" startup | sed 's/^/  /'

@@ -133,18 +133,22 @@ void THTML::maximiseInFrame() { FrameWindow()->showMaximized(); }
 
 void THTML::applySettingsAppearance(const TPrefsRecord& prefs) {
     m_richEdit->ApplyAppearance(prefs.StdFont, prefs.StdFontSize, prefs.TextCol, prefs.BGCol);
+    m_richEdit->SetTagColours(prefs.Links, prefs.Images, prefs.Other);
 }
 
 void THTML::LoadDocument() {
     // Loading is not an edit; the journal starts again from the loaded file.
     m_journal.reset();
-    const TPrefsRecord prefs = TPrefsRecord::load();
+    const TPrefsRecord prefs = TPrefsRecord::loadForEditor();
     if (prefs.DocMaxi) maximiseInFrame();
 
     // The appearance goes on before the text: restyling a loaded large file
     // would cost seconds.
     const QFont oldFont = m_richEdit->TextFont();
     const QColor oldText = m_richEdit->TextColour(), oldBackground = m_richEdit->BackgroundColour();
+    auto bgr = [](const QColor& c) { return qint32((c.blue() << 16) | (c.green() << 8) | c.red()); };
+    const qint32 oldLinks = bgr(m_richEdit->LinkColour()), oldImages = bgr(m_richEdit->ImageColour()),
+                 oldOther = bgr(m_richEdit->OtherColour());
     applySettingsAppearance(prefs);
 
     struct EditorSink : ts::DocumentSink {
@@ -162,6 +166,7 @@ void THTML::LoadDocument() {
         m_richEdit->BeginLoad(0);
         m_richEdit->EndLoad();
         m_richEdit->SetAppearance(oldFont, oldText, oldBackground);
+        m_richEdit->SetTagColours(oldLinks, oldImages, oldOther);
         throw;
     }
     m_richEdit->EndLoad();
@@ -182,7 +187,7 @@ void THTML::LoadDocument() {
 void THTML::InitNewDocument(bool noTemplate) {
     m_journal.reset();
     SetCaption(untitledName());
-    const TPrefsRecord prefs = TPrefsRecord::load();
+    const TPrefsRecord prefs = TPrefsRecord::loadForEditor();
     if (prefs.DocMaxi) maximiseInFrame();
 
     m_format = ts::DocumentFormat{};

@@ -1,8 +1,8 @@
 #include "editor/tsrichedit.h"
 
 #include "editor/accessibility.h"
+#include "editor/taglexer.h"
 
-#include <Qsci/qscilexerhtml.h>
 #include <QAccessible>
 #include <QDragEnterEvent>
 #include <QCoreApplication>
@@ -51,8 +51,7 @@ TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibil
     m_restyle->setSingleShot(true);
     connect(m_restyle, &QTimer::timeout, this, &TSRichEdit::restyleStep);
 
-    m_lexer = new QsciLexerHTML(this);
-    m_lexer->setFoldCompact(false);
+    m_lexer = new TTagLexer(this);
     setLexer(m_lexer);
     ApplyAppearance(QString(), 0, 0x000000, 0xFFFFFF);
     SetLineBreak(Eol::CrLf);
@@ -289,18 +288,27 @@ void TSRichEdit::SetAppearance(const QFont& f, const QColor& text, const QColor&
     m_textColour = text;
     m_backgroundColour = background;
 
-    // Markup keeps the highlighter's colours; plain text and the paper use the settings.
+    // Text and paper use the settings, applied unchanged even when they are equal.
     m_lexer->setFont(f, -1);
     m_lexer->setPaper(m_backgroundColour, -1);
     m_lexer->setDefaultPaper(m_backgroundColour);
     m_lexer->setDefaultColor(m_textColour);
-    m_lexer->setColor(m_textColour, QsciLexerHTML::Default);
+    applyColours();
     setLexer(m_lexer);
     setCaretForegroundColor(m_textColour);
     setPaper(m_backgroundColour);
     setColor(m_textColour);
     setFont(f);
 }
+
+void TSRichEdit::SetTagColours(qint32 links, qint32 images, qint32 other) {
+    m_links = ColourFromBgr(links);
+    m_images = ColourFromBgr(images);
+    m_other = ColourFromBgr(other);
+    applyColours();
+}
+
+void TSRichEdit::applyColours() { m_lexer->SetColours(m_textColour, m_links, m_images, m_other); }
 
 namespace {
 

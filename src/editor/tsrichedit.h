@@ -11,7 +11,7 @@
 class QMimeData;
 class QTimer;
 
-class QsciLexerHTML;
+class TTagLexer;
 
 // The document's text editor: a QScintilla control in UTF-8 mode, used as
 // plain text. It keeps every line break as loaded; lines the user or the
@@ -67,6 +67,12 @@ public:
     QColor BackgroundColour() const { return m_backgroundColour; }
     QFont TextFont() const { return m_font; }
     void SetAppearance(const QFont& font, const QColor& text, const QColor& background);
+    // Colours of A tags, IMG tags and every other tag (0x00BBGGRR); text
+    // between tags keeps the text colour.
+    void SetTagColours(qint32 links, qint32 images, qint32 other);
+    QColor LinkColour() const { return m_links; }
+    QColor ImageColour() const { return m_images; }
+    QColor OtherColour() const { return m_other; }
 
     // Byte position of a character column on a line, clamped to the line.
     qint64 BytePosOf(int line, int col) const;
@@ -112,7 +118,12 @@ private:
     void skipStylingToView();
     void restyleStep();
 
-    QsciLexerHTML* m_lexer = nullptr;
+    void applyColours();
+
+    TTagLexer* m_lexer = nullptr;
+    QColor m_links = ColourFromBgr(0xFF0000);
+    QColor m_images = ColourFromBgr(0x0000FF);
+    QColor m_other = ColourFromBgr(0x808000);
     QFont m_font;
     QColor m_textColour = Qt::black;
     QColor m_backgroundColour = Qt::white;

@@ -72,7 +72,8 @@ TPrefs::TPrefs(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TPref
     red.setColor(QPalette::WindowText, Qt::red);
     ui->Label10->setPalette(red);
 
-    for (QLabel* l : {ui->lbFontName, ui->lbTextCol, ui->lbBGCol}) l->installEventFilter(this);
+    for (QLabel* l : {ui->lbFontName, ui->lbTextCol, ui->lbBGCol, ui->lbLinks, ui->lbImages, ui->lbOther})
+        l->installEventFilter(this);
     connect(ui->sbLocateBrowser, &QToolButton::clicked, this, &TPrefs::sbLocateBrowserClick);
     connect(ui->bbOK, &QPushButton::clicked, this, &QDialog::accept);
     connect(ui->bbCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -201,6 +202,13 @@ void TPrefs::ChooseEditorColorClick(QLabel* sender) {
         for (QLabel* l : {ui->lbTextCol, ui->lbBGCol}) setBackColour(l, value);
 }
 
+void TPrefs::ChooseTagColorClick(QLabel* sender) {
+    const auto chosen = ts::commonDialogs().color(this, m_lastColour);
+    if (!chosen) return;
+    m_lastColour = *chosen;
+    setTextColour(sender, colourValue(*chosen));
+}
+
 bool TPrefs::eventFilter(QObject* watched, QEvent* e) {
     if (e->type() == QEvent::MouseButtonDblClick && static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
         if (watched == ui->lbFontName) {
@@ -209,6 +217,10 @@ bool TPrefs::eventFilter(QObject* watched, QEvent* e) {
         }
         if (watched == ui->lbTextCol || watched == ui->lbBGCol) {
             ChooseEditorColorClick(static_cast<QLabel*>(watched));
+            return true;
+        }
+        if (watched == ui->lbLinks || watched == ui->lbImages || watched == ui->lbOther) {
+            ChooseTagColorClick(static_cast<QLabel*>(watched));
             return true;
         }
     }

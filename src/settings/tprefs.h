@@ -44,6 +44,7 @@ private:
     void sbLocateBrowserClick();
     void ChooseFontClick();
     void ChooseEditorColorClick(QLabel* sender);
+    void ChooseTagColorClick(QLabel* sender);
 
 protected:
     void showEvent(QShowEvent* e) override;

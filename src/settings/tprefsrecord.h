@@ -41,4 +41,20 @@ struct TPrefsRecord {
         r.LoadSettings();
         return r;
     }
+
+    // The colours the Preferences dialog shows for tag colours never stored.
+    static constexpr int32_t kInitialLinks = 0xFF0000;  // blue
+    static constexpr int32_t kInitialImages = 0x0000FF; // red
+    static constexpr int32_t kInitialOther = 0x808000;  // teal
+
+    // For the editor: as load, but tag colours never stored read as the
+    // dialog's initial ones rather than black.
+    static TPrefsRecord loadForEditor() {
+        TPrefsRecord r;
+        r.Links = kInitialLinks;
+        r.Images = kInitialImages;
+        r.Other = kInitialOther;
+        r.LoadSettings();
+        return r;
+    }
 };

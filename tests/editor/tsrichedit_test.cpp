@@ -1,6 +1,6 @@
 #include "editor/tsrichedit.h"
 
-#include <Qsci/qscilexerhtml.h>
+#include "editor/taglexer.h"
 #include <QAccessible>
 #include <QElapsedTimer>
 #include <QMimeData>
@@ -235,7 +235,7 @@ TEST(TSRichEdit, AJumpFarDownShowsAtOnceAndIsColouredRightOnceTheUserPauses) {
     waited.start();
     while (e.StylingPending() && waited.elapsed() < 60000) QTest::qWait(20);
     EXPECT_FALSE(e.StylingPending());
-    for (long pos : {10000L, view + 3}) EXPECT_EQ(styleAt(pos), QsciLexerHTML::HTMLComment) << pos;
+    for (long pos : {10000L, view + 3}) EXPECT_EQ(styleAt(pos), TTagLexer::Comment) << pos;
 }
 
 TEST(TSRichEdit, InputMethodsSeeTheCaretLineNotTheWholeText) {

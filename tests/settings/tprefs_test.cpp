@@ -116,9 +116,9 @@ TEST_F(PrefsDialog, PagesControlsAndInitialStates) {
     const std::tuple<const char*, const char*, QColor, bool> samples[] = {
         {"lbFontName", "Courier New", Qt::black, true}, {"lbTextCol", "Text color", Qt::black, true},
         {"lbBGCol", "Background color", Qt::black, true}, {"lbText", "normal text", Qt::black, false},
-        {"lbLinks", "links (a href)", QColor(0, 0, 0xFF), false},
-        {"lbImages", "images (img src)", QColor(0xFF, 0, 0), false},
-        {"lbOther", "other tags", QColor(0, 0x80, 0x80), false},
+        {"lbLinks", "links (a href)", QColor(0, 0, 0xFF), true},
+        {"lbImages", "images (img src)", QColor(0xFF, 0, 0), true},
+        {"lbOther", "other tags", QColor(0, 0x80, 0x80), true},
     };
     for (const auto& [name, caption, colour, enabled] : samples) {
         EXPECT_EQ(label(name)->text(), caption);
@@ -130,8 +130,8 @@ TEST_F(PrefsDialog, PagesControlsAndInitialStates) {
     }
     EXPECT_EQ(label("lbFontName")->font().family(), "MS Sans Serif");
     EXPECT_EQ(label("lbFontName")->font().pointSize(), 10);
-    EXPECT_FALSE(label("Label4")->isEnabled());
-    EXPECT_FALSE(label("Label15")->isEnabled());
+    EXPECT_TRUE(label("Label4")->isEnabled());
+    EXPECT_TRUE(label("Label15")->isEnabled());
     EXPECT_EQ(label("Label10")->text(), "SIZE=4");
     EXPECT_EQ(label("Label10")->palette().color(QPalette::WindowText), QColor(Qt::red));
 
@@ -230,6 +230,33 @@ TEST_F(PrefsDialog, EditorColoursColourBothSamplesAndTheDialogRemembersTheLastCo
     clickOK();
     EXPECT_EQ(value("TextCol"), RegData::dword(0x563412));
     EXPECT_EQ(value("BGCol"), RegData::dword(0x0000FF));
+}
+
+TEST_F(PrefsDialog, TagColoursAreChosenOneByOneAndNormalTextStaysFixed) {
+    open();
+    page("Editor");
+    platform.dialogs.colorAnswers = {QColor(0x11, 0x22, 0x33), std::nullopt, QColor(0x44, 0x55, 0x66)};
+    doubleClick("lbLinks");
+    EXPECT_EQ(platform.dialogs.colorInitials.back(), QColor(Qt::black));
+    doubleClick("lbImages"); // cancelled
+    EXPECT_EQ(platform.dialogs.colorInitials.back(), QColor(0x11, 0x22, 0x33));
+    doubleClick("lbOther");
+    const std::size_t asked = platform.dialogs.colorInitials.size();
+    doubleClick("lbText"); // disabled: no dialog
+    EXPECT_EQ(platform.dialogs.colorInitials.size(), asked);
+    const std::pair<const char*, QColor> shown[] = {{"lbLinks", QColor(0x11, 0x22, 0x33)},
+                                                    {"lbImages", QColor(0xFF, 0, 0)},
+                                                    {"lbOther", QColor(0x44, 0x55, 0x66)},
+                                                    {"lbText", QColor(Qt::black)}};
+    for (const auto& [name, colour] : shown) {
+        EXPECT_EQ(text(name), colour) << name;
+        EXPECT_EQ(back(name), QColor(Qt::white)) << name;
+    }
+    clickOK();
+    EXPECT_EQ(value("Links"), RegData::dword(0x332211));
+    EXPECT_EQ(value("Images"), RegData::dword(0x0000FF));
+    EXPECT_EQ(value("Other"), RegData::dword(0x665544));
+    EXPECT_EQ(value("Text"), RegData::dword(0));
 }
 
 TEST_F(PrefsDialog, CancelAfterChangingEveryControlWritesTheChanges) {

@@ -1,0 +1,151 @@
+#include "editor/thtml.h"
+#include "editor/tsrichedit.h"
+#include "support/freshregistry.h"
+#include "support/testenv.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using ts::test::FreshRegistry;
+using ts::test::ScopedPlatform;
+
+namespace {
+
+constexpr qint32 kText = 0x112233, kBack = 0x445566, kLinks = 0x0000AA, kImages = 0x00BB00, kOther = 0xCC0000;
+
+const char kSample[] =
+    "<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML 3.0//EN\">\r\n"
+    "<!-- a <A HREF=\"x\"> comment\r\n still --> after\r\n"
+    "<P>See <A HREF=\"x.html\" TITLE='a > b'>the link</A> and <IMG SRC=\"p.gif\" ALT=\"<A>\">.</P>\r\n"
+    "<a href=y\r\n  name=\"n\">low</a><img src=z><abbr>ab</abbr><address>ad</address> 1 < 2\r\n"
+    "<TD CLASS=\"c\r\n>still\">text</TD>\r\n";
+
+long sci(const TSRichEdit& e, unsigned int msg, long w = 0, long l = 0) {
+    return static_cast<long>(const_cast<TSRichEdit&>(e).SendScintilla(msg, static_cast<unsigned long>(w), l));
+}
+
+void load(TSRichEdit& e, const QByteArray& bytes) {
+    e.ApplyAppearance(QString(), 0, kText, kBack);
+    e.SetTagColours(kLinks, kImages, kOther);
+    e.SetDocumentBytes(bytes);
+}
+
+void styleAll(TSRichEdit& e) { sci(e, QsciScintillaBase::SCI_COLOURISE, 0, -1); }
+
+// Foreground and background colour at a byte position, 0x00BBGGRR.
+long foreAt(const TSRichEdit& e, long pos) {
+    return sci(e, QsciScintillaBase::SCI_STYLEGETFORE, sci(e, QsciScintillaBase::SCI_GETSTYLEAT, pos));
+}
+long backAt(const TSRichEdit& e, long pos) {
+    return sci(e, QsciScintillaBase::SCI_STYLEGETBACK, sci(e, QsciScintillaBase::SCI_GETSTYLEAT, pos));
+}
+
+QByteArray styles(const TSRichEdit& e) {
+    QByteArray out;
+    for (long p = 0; p < e.ByteLength(); ++p) out += char(sci(e, QsciScintillaBase::SCI_GETSTYLEAT, p));
+    return out;
+}
+
+} // namespace
+
+TEST(TagColours, EachTagIsColouredWholeByItsKindAndTextKeepsTheTextColour) {
+    TSRichEdit e;
+    const QByteArray sample(kSample);
+    load(e, sample);
+    styleAll(e);
+    // Every character of the piece (its n-th occurrence) has the colour.
+    const struct {
+        const char* piece;
+        int occurrence;
+        qint32 colour;
+    } cases[] = {
+        {"<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML 3.0//EN\">", 0, kOther},
+        {"<!-- a <A HREF=\"x\"> comment\r\n still -->", 0, kOther},
+        {" after\r\n", 0, kText},
+        {"<P>", 0, kOther},
+        {"See ", 0, kText},
+        {"<A HREF=\"x.html\" TITLE='a > b'>", 0, kLinks},
+        {"the link", 0, kText},
+        {"</A>", 0, kLinks},
+        {" and ", 0, kText},
+        {"<IMG SRC=\"p.gif\" ALT=\"<A>\">", 0, kImages},
+        {".", 3, kText},
+        {"</P>", 0, kOther},
+        {"<a href=y\r\n  name=\"n\">", 0, kLinks},
+        {"low", 0, kText},
+        {"</a>", 0, kLinks},
+        {"<img src=z>", 0, kImages},
+        {"<abbr>", 0, kOther},
+        {"</abbr>", 0, kOther},
+        {"<address>", 0, kOther},
+        {" 1 < 2\r\n", 0, kText},
+        {"<TD CLASS=\"c\r\n>still\">", 0, kOther},
+        {"text", 0, kText},
+    };
+    for (const auto& c : cases) {
+        qsizetype at = -1;
+        for (int k = 0; k <= c.occurrence; ++k) at = sample.indexOf(c.piece, at + 1);
+        ASSERT_GE(at, 0) << c.piece;
+        for (qsizetype p = at; p < at + qsizetype(strlen(c.piece)); ++p)
+            EXPECT_EQ(foreAt(e, long(p)), c.colour) << c.piece << " at " << p - at;
+    }
+    for (long p = 0; p < e.ByteLength(); ++p) ASSERT_EQ(backAt(e, p), kBack) << p;
+}
+
+TEST(TagColours, StylingLineByLineOrAfterAnEditGivesWhatStylingAtOnceGives) {
+    const QByteArray sample(kSample);
+    TSRichEdit whole;
+    load(whole, sample);
+    styleAll(whole);
+    const QByteArray expected = styles(whole);
+
+    TSRichEdit pieces;
+    load(pieces, sample);
+    const long lines = sci(pieces, QsciScintillaBase::SCI_GETLINECOUNT);
+    for (long line = 1; line <= lines; ++line)
+        sci(pieces, QsciScintillaBase::SCI_COLOURISE, 0, sci(pieces, QsciScintillaBase::SCI_POSITIONFROMLINE, line));
+    styleAll(pieces);
+    EXPECT_EQ(styles(pieces), expected);
+
+    // Opening a quote on line 3 turns everything after it into a value up to
+    // the next quote; taking it out again restores the first styling.
+    const long at = long(sample.indexOf("See"));
+    pieces.SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, static_cast<unsigned long>(at), "<B TITLE=\"");
+    styleAll(pieces);
+    EXPECT_EQ(foreAt(pieces, at + 12), kOther); // "e" of See, now inside the value
+    pieces.SendScintilla(QsciScintillaBase::SCI_DELETERANGE, static_cast<unsigned long>(at), 10L);
+    styleAll(pieces);
+    EXPECT_EQ(styles(pieces), expected);
+}
+
+TEST(TagColours, DocumentWindowsReadTheStoredColoursOrTheDialogsInitialOnes) {
+    ScopedPlatform platform;
+    {
+        FreshRegistry registry; // nothing stored at all
+        THTML doc;
+        doc.InitNewDocument(false);
+        EXPECT_EQ(doc.RichEdit()->LinkColour(), QColor(0, 0, 255));
+        EXPECT_EQ(doc.RichEdit()->ImageColour(), QColor(255, 0, 0));
+        EXPECT_EQ(doc.RichEdit()->OtherColour(), QColor(0, 128, 128));
+    }
+    FreshRegistry registry;
+    TPrefsRecord p;
+    p.TextCol = kText;
+    p.BGCol = kBack;
+    p.Links = kLinks;
+    p.Images = kImages;
+    p.Other = kOther;
+    registry.store(p);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("page.html"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("x<A HREF=\"a\">y</A><IMG SRC=\"b\"><HR>");
+    f.close();
+    THTML doc;
+    doc.SetFileName(path);
+    doc.LoadDocument();
+    styleAll(*doc.RichEdit());
+    const long expected[][2] = {{0, kText}, {1, kLinks}, {13, kText}, {14, kLinks}, {18, kImages}, {31, kOther}};
+    for (const auto& [pos, colour] : expected) EXPECT_EQ(foreAt(*doc.RichEdit(), pos), colour) << pos;
+}
