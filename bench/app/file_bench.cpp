@@ -251,12 +251,8 @@ int startup(const char* self) {
     return 0;
 }
 
-// A keystroke deep in the large file with the recovery journal off and on,
-// alternately on the same document, and the journal's write after the pause.
-int journalled(const QString& path) {
-    QTemporaryDir folder;
-    ts::setRecoveryFolder(folder.path());
-    THTML big;
+// Opens and shows the large file with the caret at line 400,000 (or its last).
+int openAtDeepLine(THTML& big, const QString& path) {
     big.resize(900, 700);
     big.SetFileName(path);
     big.LoadDocument();
@@ -264,6 +260,16 @@ int journalled(const QString& path) {
     const int deep = std::min(400000, big.LineCount() - 1);
     big.RichEdit()->SetCaretRow(deep);
     paint(big);
+    return deep;
+}
+
+// A keystroke deep in the large file with the recovery journal off and on,
+// alternately on the same document, and the journal's write after the pause.
+int journalled(const QString& path) {
+    QTemporaryDir folder;
+    ts::setRecoveryFolder(folder.path());
+    THTML big;
+    const int deep = openAtDeepLine(big, path);
     ts::TDocumentJournal* journal = big.Journal();
     double off = 0, on = 0;
     for (int round = 0; round < 4; ++round) {
@@ -292,13 +298,7 @@ int journalled(const QString& path) {
 // taking turns on the same document.
 int coloured(const QString& path) {
     THTML big;
-    big.resize(900, 700);
-    big.SetFileName(path);
-    big.LoadDocument();
-    paint(big);
-    const int deep = std::min(400000, big.LineCount() - 1);
-    big.RichEdit()->SetCaretRow(deep);
-    paint(big);
+    const int deep = openAtDeepLine(big, path);
     TSRichEdit* e = big.RichEdit();
     QsciLexer* tags = e->lexer();
     auto* html = new QsciLexerHTML(e);
