@@ -39,6 +39,7 @@ struct DiskChanges : ::testing::Test {
         QCoreApplication::processEvents();
     }
     void TearDown() override {
+        if (!main) return;
         for (THTML* doc : main->Documents()) doc->RichEdit()->ClearModified();
         main.reset();
     }
@@ -294,4 +295,30 @@ TEST_F(DiskChanges, RecoveredDocumentSavesWithoutQuestionWhileItsFileIsUnchanged
         EXPECT_EQ(read(name), QByteArray("recovered text")) << changed;
         EXPECT_FALSE(doc->RichEdit()->Modified()) << changed;
     }
+}
+
+// Edits kept against a file that changed or went away still come back after a crash.
+TEST_F(DiskChanges, KeptTextStaysRecoverable) {
+    QTemporaryDir journals;
+    ts::setRecoveryFolder(journals.path());
+    for (const bool deleted : {false, true}) {
+        const QString name = deleted ? QStringLiteral("gone.htm") : QStringLiteral("kept.htm");
+        write(name, "file text");
+        THTML* doc = open(name);
+        type(doc, QStringLiteral("typed "));
+        ASSERT_TRUE(doc->Journal() && doc->Journal()->Flush());
+        if (deleted) ASSERT_TRUE(QFile::remove(path(name)));
+        else write(name, "someone else's text");
+        platform.boxes.answers = {Answer::No};
+        main->CheckDiskFiles();
+        const ts::RecoveredDocument recovered = ts::replayJournal(doc->Journal()->Path());
+        EXPECT_TRUE(recovered.ok()) << deleted << ' ' << recovered.problem.toStdString();
+        EXPECT_EQ(recovered.text, QByteArray("typed file text")) << deleted;
+        type(doc, QStringLiteral("more "));
+        ASSERT_TRUE(doc->Journal()->Flush());
+        EXPECT_EQ(ts::replayJournal(doc->Journal()->Path()).text, QByteArray("typed more file text")) << deleted;
+    }
+    for (THTML* doc : main->Documents()) doc->RichEdit()->ClearModified();
+    main.reset();
+    ts::setRecoveryFolder(QString());
 }
