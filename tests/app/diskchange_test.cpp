@@ -75,6 +75,15 @@ struct DiskChanges : ::testing::Test {
     static QString text(THTML* doc) { return QString::fromUtf8(doc->RichEdit()->DocumentBytes()); }
     QStringList texts() const { return platform.boxes.texts(); }
     void save() { main->findChild<QAction*>(QStringLiteral("miSave"))->trigger(); }
+    // The user goes to another program and comes back.
+    void comeBack() {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QTRY_VERIFY(!main->isActiveWindow());
+        main->activateWindow();
+        QTRY_VERIFY(main->isActiveWindow());
+    }
 };
 
 } // namespace
@@ -187,8 +196,8 @@ TEST_F(DiskChanges, DeletedFileIsReportedOnceAndItsTextKeptAsModified) {
     write(QStringLiteral("d.htm"), "keep me");
     THTML* doc = open(QStringLiteral("d.htm"));
     ASSERT_TRUE(QFile::remove(path(QStringLiteral("d.htm"))));
-    main->CheckDiskFiles();
-    main->CheckDiskFiles();
+    comeBack();
+    comeBack();
     ASSERT_EQ(texts(), QStringList{path(QStringLiteral("d.htm")) +
                                    " has been deleted on disk. Its text is kept in the editor."});
     EXPECT_EQ(platform.boxes.shown[0].kind, BoxKind::Warning);
