@@ -331,3 +331,17 @@ TEST_F(DiskChanges, KeptTextStaysRecoverable) {
     main.reset();
     ts::setRecoveryFolder(QString());
 }
+
+TEST_F(DiskChanges, ReloadOfAFileThatCannotBeReadKeepsTheText) {
+    write(QStringLiteral("n.htm"), "good text");
+    THTML* doc = open(QStringLiteral("n.htm"));
+    type(doc, QStringLiteral("my "));
+    write(QStringLiteral("n.htm"), QByteArray("bad\0text", 8));
+    platform.boxes.answers = {Answer::Yes};
+    main->CheckDiskFiles();
+    ASSERT_EQ(texts().size(), 2);
+    EXPECT_EQ(platform.boxes.shown[1].kind, BoxKind::Error);
+    EXPECT_TRUE(texts()[1].contains(path(QStringLiteral("n.htm"))));
+    EXPECT_EQ(text(doc), QStringLiteral("my good text"));
+    EXPECT_TRUE(doc->RichEdit()->Modified());
+}
