@@ -30,6 +30,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPointer>
 #include <QScreen>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
@@ -391,6 +392,19 @@ void TMain::miAboutClick() {
         TAbout dlg(this);
         dlg.exec();
     });
+}
+
+void TMain::changeEvent(QEvent* e) {
+    QMainWindow::changeEvent(e);
+    // Back from another program: its changes to open files are found at once.
+    if (e->type() == QEvent::ActivationChange && isActiveWindow()) CheckDiskFiles();
+}
+
+void TMain::CheckDiskFiles() {
+    QList<QPointer<THTML>> docs;
+    for (THTML* doc : Documents()) docs << doc;
+    for (const QPointer<THTML>& doc : docs)
+        if (doc) ts::runCommand(this, [&] { doc->CheckDiskFile(); });
 }
 
 void TMain::closeEvent(QCloseEvent* e) {

@@ -62,10 +62,14 @@ public slots:
     void miAboutClick();
     // The start-up sequence, run when the window is first shown.
     void FormShow();
+    // Every document looks whether its file was changed on disk meanwhile;
+    // runs whenever the frame becomes the active window.
+    void CheckDiskFiles();
 
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
     void dropEvent(QDropEvent* e) override;

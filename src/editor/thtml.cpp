@@ -13,16 +13,32 @@
 #include "platform/commondialogs.h"
 #include "settings/tprefsrecord.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
+#include <QPointer>
+#include <QScopedValueRollback>
 #include <QSet>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+
+namespace {
+
+TSRichEdit::Eol editorEol(ts::LineBreak lineBreak) {
+    return lineBreak == ts::LineBreak::Lf   ? TSRichEdit::Eol::Lf
+           : lineBreak == ts::LineBreak::Cr ? TSRichEdit::Eol::Cr
+                                            : TSRichEdit::Eol::CrLf;
+}
+
+// One question about files on disk at a time, whichever document asks.
+bool g_diskQuestionOpen = false;
+
+} // namespace
 
 THTML::THTML(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("THTML"));
@@ -81,6 +97,8 @@ THTML::THTML(QWidget* parent) : QWidget(parent) {
             [this] { ts::runCommand(this, [this] { Find(m_replaceDialog->Request()); }); });
     connect(m_replaceDialog, &TReplaceDialog::Replace, this,
             [this](bool all) { ts::runCommand(this, [this, all] { Replace(all); }); });
+    m_diskWatch = new ts::TDiskWatch(this);
+    connect(m_diskWatch, &ts::TDiskWatch::Changed, this, [this] { ts::runCommand(this, [this] { CheckDiskFile(); }); });
     FormCreate();
 }
 
@@ -158,8 +176,12 @@ void THTML::LoadDocument() {
     } sink;
     sink.editor = m_richEdit;
     ts::DocumentShape shape;
+    ts::FileIdentity identity;
+    forgetDiskFile();
     try {
         ts::offerSaveBackup(this, m_fileName);
+        // Taken before reading: a change made while the file is read is still noticed.
+        identity = ts::FileIdentity::of(m_fileName);
         shape = ts::streamDocumentFile(m_fileName, sink);
     } catch (...) {
         // A file that cannot be read leaves the window open, empty and as it was.
@@ -171,9 +193,7 @@ void THTML::LoadDocument() {
     }
     m_richEdit->EndLoad();
     m_format = shape.format;
-    m_richEdit->SetLineBreak(shape.lineBreak == ts::LineBreak::Lf   ? TSRichEdit::Eol::Lf
-                             : shape.lineBreak == ts::LineBreak::Cr ? TSRichEdit::Eol::Cr
-                                                                    : TSRichEdit::Eol::CrLf);
+    m_richEdit->SetLineBreak(editorEol(shape.lineBreak));
 
     if (prefs.ShowComp) sbComponentsClick();
     SetCaption(m_fileName);
@@ -181,11 +201,13 @@ void THTML::LoadDocument() {
     m_richEdit->setFocus();
     m_richEdit->ClearModified();
     startJournal(true, ts::FileStamp::of(m_fileName));
+    setDiskFile(identity);
     PosChange();
 }
 
 void THTML::InitNewDocument(bool noTemplate) {
     m_journal.reset();
+    forgetDiskFile();
     SetCaption(untitledName());
     const TPrefsRecord prefs = TPrefsRecord::loadForEditor();
     if (prefs.DocMaxi) maximiseInFrame();
@@ -220,9 +242,7 @@ void THTML::RecoverDocument(const ts::RecoveredDocument& recovered) {
     m_fileName = recovered.header.fileName;
     m_format = recovered.header.format;
     m_richEdit->SetDocumentBytes(recovered.text);
-    m_richEdit->SetLineBreak(recovered.header.lineBreak == ts::LineBreak::Lf   ? TSRichEdit::Eol::Lf
-                             : recovered.header.lineBreak == ts::LineBreak::Cr ? TSRichEdit::Eol::Cr
-                                                                               : TSRichEdit::Eol::CrLf);
+    m_richEdit->SetLineBreak(editorEol(recovered.header.lineBreak));
     SetCaption(m_fileName);
     m_richEdit->SetUnsaved();
     // The file keeps the stamp it had when the journal began, so that a
@@ -232,6 +252,10 @@ void THTML::RecoverDocument(const ts::RecoveredDocument& recovered) {
         m_journal->RequestSnapshot();
         m_journal->Flush();
     }
+    // The file as it was when the journal began: unchanged since, it is
+    // saved over without a question.
+    if (m_fileName == untitledName()) forgetDiskFile();
+    else setDiskFile(ts::FileIdentity::fromStamp(recovered.header.base));
     m_richEdit->setFocus();
     PosChange();
 }
@@ -285,7 +309,7 @@ QString bareFileName(const QString& path) {
 bool THTML::Save() {
     bool saved = true;
     if (m_fileName == untitledName()) saved = SaveAs();
-    else saved = WriteFile();
+    else saved = confirmOverwrite() && WriteFile();
     PosChange();
     return saved;
 }
@@ -293,6 +317,8 @@ bool THTML::Save() {
 bool THTML::SaveAs() {
     const std::optional<QString> name = ts::commonDialogs().saveFileName(this);
     if (!name) return false;
+    // The chosen file is replaced as it is; what was known of the old one does not apply.
+    forgetDiskFile();
     m_fileName = *name;
     SetCaption(lowerAsciiLetters(bareFileName(*name)));
     return WriteFile();
@@ -314,7 +340,92 @@ bool THTML::WriteFile() {
     ts::saveDocumentFile(m_fileName, encoded);
     m_richEdit->ClearModified();
     startJournal(true, ts::FileStamp::of(m_fileName));
+    // Our own write is not a change on disk to ask about.
+    setDiskFile(ts::FileIdentity::of(m_fileName));
     return true;
+}
+
+void THTML::setDiskFile(const ts::FileIdentity& identity) {
+    m_diskKnown = true;
+    m_diskBase = m_diskSeen = identity;
+    m_diskWatch->Watch(m_fileName);
+}
+
+void THTML::forgetDiskFile() {
+    m_diskKnown = false;
+    m_diskWatch->Stop();
+}
+
+bool THTML::confirmOverwrite() {
+    if (!m_diskKnown) return true;
+    const ts::FileIdentity now = ts::FileIdentity::of(m_fileName);
+    // A deleted file loses nothing when it is written again.
+    if (!now.exists || now.same(m_diskBase)) return true;
+    QScopedValueRollback<bool> asking(g_diskQuestionOpen, true);
+    return ts::messages().askYesNo(this, QStringLiteral("%1 has been changed on disk since it was opened or last "
+                                                        "saved. Overwrite it?")
+                                             .arg(m_fileName)) == ts::Answer::Yes;
+}
+
+void THTML::CheckDiskFile() {
+    if (!m_diskKnown || m_fileName == untitledName()) return;
+    if (g_diskQuestionOpen || QApplication::activeModalWidget()) {
+        // Not on top of another question or dialog: looked at again once it is gone.
+        m_diskWatch->Poke();
+        return;
+    }
+    m_diskWatch->Rewatch();
+    const ts::FileIdentity now = ts::FileIdentity::of(m_fileName);
+    if (now.same(m_diskSeen)) return;
+    // Asked once per change, whatever the answer.
+    m_diskSeen = now;
+    QScopedValueRollback<bool> asking(g_diskQuestionOpen, true);
+    if (!now.exists) {
+        // The editor holds the only copy now: closing must ask to save it.
+        m_richEdit->SetUnsaved();
+        journalWholeText();
+        PosChange();
+        ts::messages().warning(this, QStringLiteral("%1 has been deleted on disk. Its text is kept in the editor.")
+                                         .arg(Caption()));
+        return;
+    }
+    const QString question = m_richEdit->Modified()
+                                 ? QStringLiteral("%1 has been changed on disk. Reload it and lose your changes?")
+                                 : QStringLiteral("%1 has been changed on disk. Reload it?");
+    const QPointer<THTML> self(this);
+    const ts::Answer answer = ts::messages().askYesNo(this, question.arg(Caption()));
+    if (!self) return;
+    if (answer == ts::Answer::Yes) reloadFile();
+    else journalWholeText();
+}
+
+void THTML::reloadFile() {
+    const ts::FileIdentity identity = ts::FileIdentity::of(m_fileName);
+    ts::LoadedDocument loaded = ts::loadDocumentFile(m_fileName);
+    // The caret and the view stay where they were, as far as the new text reaches.
+    const int row = m_richEdit->CaretRow(), col = m_richEdit->CaretCol();
+    const long firstLine = m_richEdit->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
+    m_journal.reset();
+    m_richEdit->SetDocumentBytes(loaded.utf8);
+    loaded.utf8.clear();
+    m_format = loaded.format;
+    m_richEdit->SetLineBreak(editorEol(loaded.lineBreak));
+    m_richEdit->ClearModified();
+    m_richEdit->SetCaretRow(row);
+    m_richEdit->SetCaretCol(col);
+    m_richEdit->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(firstLine));
+    startJournal(true, ts::FileStamp::of(m_fileName));
+    setDiskFile(identity);
+    PosChange();
+}
+
+void THTML::journalWholeText() {
+    // Edits journalled against the old file would not replay on the new one.
+    startJournal(false, m_diskBase.exists ? ts::FileStamp{m_diskBase.size, m_diskBase.mtimeNs} : ts::FileStamp{});
+    if (m_journal && m_richEdit->Modified()) {
+        m_journal->RequestSnapshot();
+        m_journal->Flush();
+    }
 }
 
 void THTML::CloseApproved() {

@@ -1,4 +1,5 @@
 #pragma once
+#include "editor/diskwatch.h"
 #include "editor/docfile.h"
 #include "editor/palette.h"
 #include "editor/recovery.h"
@@ -117,6 +118,13 @@ public:
     // Closes without asking again: the frame has already asked every document.
     void CloseApproved();
 
+    // Looks whether the file was changed or deleted on disk since it was
+    // loaded, saved or last asked about, and asks once per change whether to
+    // load it again. Runs when the watcher reports the file and when the frame
+    // becomes active; does nothing for an untitled document.
+    void CheckDiskFile();
+    ts::TDiskWatch* DiskWatch() const { return m_diskWatch; }
+
 signals:
     void UserTagsRefresh();
     // Files from a file manager were dropped on the editor; the frame opens them.
@@ -133,6 +141,16 @@ private:
     void reportNotFound(const QString& text);
     // Begins a new journal of the text as it is now (when journals are kept).
     void startJournal(bool fileBased, ts::FileStamp base);
+    // The file as the text was loaded from or saved to it; watched from now on.
+    void setDiskFile(const ts::FileIdentity& identity);
+    void forgetDiskFile();
+    // Asks before Save writes over a file someone else changed; false when declined.
+    bool confirmOverwrite();
+    // Replaces the text by the file's, read as opening reads it; throws and
+    // keeps the text when the file cannot be read.
+    void reloadFile();
+    // The file no longer holds what the text's edits apply to.
+    void journalWholeText();
 
     QString m_fileName;
     ts::DocumentFormat m_format;
@@ -145,4 +163,8 @@ private:
     TReplaceDialog* m_replaceDialog = nullptr;
     bool m_closeApproved = false;
     std::unique_ptr<ts::TDocumentJournal> m_journal;
+    ts::TDiskWatch* m_diskWatch = nullptr;
+    bool m_diskKnown = false;
+    ts::FileIdentity m_diskBase; // at the last load or save
+    ts::FileIdentity m_diskSeen; // at the last load, save or question
 };
