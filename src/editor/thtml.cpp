@@ -236,7 +236,7 @@ void THTML::InitNewDocument(bool noTemplate) {
 
 void THTML::RecoverDocument(const ts::RecoveredDocument& recovered) {
     m_journal.reset();
-    const TPrefsRecord prefs = TPrefsRecord::load();
+    const TPrefsRecord prefs = TPrefsRecord::loadForEditor();
     if (prefs.DocMaxi) maximiseInFrame();
     applySettingsAppearance(prefs);
     m_fileName = recovered.header.fileName;

@@ -122,11 +122,17 @@ TEST(TagColours, DocumentWindowsReadTheStoredColoursOrTheDialogsInitialOnes) {
     ScopedPlatform platform;
     {
         FreshRegistry registry; // nothing stored at all
-        THTML doc;
-        doc.InitNewDocument(false);
-        EXPECT_EQ(doc.RichEdit()->LinkColour(), QColor(0, 0, 255));
-        EXPECT_EQ(doc.RichEdit()->ImageColour(), QColor(255, 0, 0));
-        EXPECT_EQ(doc.RichEdit()->OtherColour(), QColor(0, 128, 128));
+        THTML created, recovered;
+        created.InitNewDocument(false);
+        ts::RecoveredDocument journal;
+        journal.header.fileName = QStringLiteral("lost.html");
+        journal.text = "<P>lost</P>";
+        recovered.RecoverDocument(journal);
+        for (THTML* doc : {&created, &recovered}) {
+            EXPECT_EQ(doc->RichEdit()->LinkColour(), QColor(0, 0, 255));
+            EXPECT_EQ(doc->RichEdit()->ImageColour(), QColor(255, 0, 0));
+            EXPECT_EQ(doc->RichEdit()->OtherColour(), QColor(0, 128, 128));
+        }
     }
     FreshRegistry registry;
     TPrefsRecord p;
