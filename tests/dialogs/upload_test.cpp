@@ -420,6 +420,11 @@ struct SshHome {
     ScopedEnv agent{"SSH_AUTH_SOCK", std::nullopt};
 };
 
+QString readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+}
+
 QString currentUser() {
     const passwd* pw = getpwuid(geteuid());
     return pw ? QString::fromLocal8Bit(pw->pw_name) : QString();
@@ -469,17 +474,19 @@ TEST(Upload, SftpRefusesAnUnknownHostKeyAndAKeyTheServerDoesNotKnow) {
     struct Case {
         const char* what;
         SshHome* home;
-        bool knowsHost;
+        QString knownHosts;
         QStringList phrases;
     } cases[] = {
-        {"unknown host key", &home, false,
+        {"unknown host key", &home, QString(),
          {"not among the known hosts", QStringLiteral("ssh-keyscan -p %1 127.0.0.1").arg(server.port), server.fingerprint()}},
-        {"key not authorized", &stranger, true, {"login refused", strangerKey + ".pub", "authorized keys"}},
+        {"another key for this host", &home, server.knownHostsLine().section(' ', 0, 0) + ' ' + readAll(strangerKey + ".pub"),
+         {"differs from the one among the known hosts", "ssh-keygen -R 127.0.0.1", server.fingerprint()}},
+        {"key not authorized", &stranger, server.knownHostsLine(), {"login refused", strangerKey + ".pub", "authorized keys"}},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);
         ScopedEnv useHome("HOME", c.home->dir.path());
-        c.home->knownHosts(c.knowsHost ? server.knownHostsLine() : QString());
+        c.home->knownHosts(c.knownHosts);
         const auto results = runUpload(a, local.paths({QStringLiteral("index.htm"), QStringLiteral("big.bin")}));
         ASSERT_EQ(results.size(), 2u);
         const QString report = ts::uploadReport(results);
