@@ -278,8 +278,8 @@ QString runTool(const QString& program, const QStringList& args) {
 struct Certificates {
     Certificates() {
         const QStringList ec{"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"};
-        runTool("openssl", QStringList{"req", "-x509"} + ec + QStringList{"-days", "2", "-subj", "/CN=Tagsmith test CA", "-keyout",
-                                                                      path("ca.key"), "-out", path("ca.pem")});
+        runTool("openssl", QStringList{"req", "-x509"} + ec +
+                               QStringList{"-days", "2", "-subj", "/CN=Tagsmith test CA", "-keyout", path("ca.key"), "-out", path("ca.pem")});
         for (const auto& [name, altName] : {std::pair{"local", "IP:127.0.0.1"}, std::pair{"other", "DNS:other.example"}}) {
             const QString n = QString::fromLatin1(name);
             QFile ext(path(n + ".ext"));
@@ -288,7 +288,7 @@ struct Certificates {
             ext.close();
             runTool("openssl", QStringList{"req"} + ec + QStringList{"-subj", "/CN=" + n, "-keyout", path(n + ".key"), "-out", path(n + ".csr")});
             runTool("openssl", {"x509", "-req", "-in", path(n + ".csr"), "-CA", path("ca.pem"), "-CAkey", path("ca.key"),
-                            "-CAcreateserial", "-days", "2", "-extfile", path(n + ".ext"), "-out", path(n + ".pem")});
+                                "-CAcreateserial", "-days", "2", "-extfile", path(n + ".ext"), "-out", path(n + ".pem")});
         }
     }
     QString path(const QString& file) const { return dir.filePath(file); }
