@@ -136,11 +136,13 @@ int checkHostKey(CURL*, const curl_khkey*, const curl_khkey* offered, curl_khmat
     return match == CURLKHMATCH_OK ? CURLKHSTAT_FINE : CURLKHSTAT_REJECT;
 }
 
-// The user's own SSH keys, in the order they are offered.
+// The user's own SSH keys, in the order they are offered: ssh's order, but
+// RSA last, as libssh2 1.10 signs with it only in the SHA-1 form that
+// OpenSSH 8.8 and later refuse.
 QStringList userSshKeys() {
     QStringList keys;
     const QDir ssh(QDir::homePath() + QStringLiteral("/.ssh"));
-    for (const char* name : {"id_ed25519", "id_ecdsa", "id_rsa"})
+    for (const char* name : {"id_ecdsa", "id_ed25519", "id_rsa"})
         if (QFileInfo(ssh.filePath(QLatin1String(name))).isReadable()) keys << ssh.filePath(QLatin1String(name));
     return keys;
 }

@@ -433,8 +433,8 @@ QString currentUser() {
 TEST(Upload, SftpSendsWithTheUsersKeyIntoANewFolderAndReplacesEarlierVersions) {
     if (!SshServer::available()) GTEST_SKIP() << "/usr/sbin/sshd is not installed (package openssh-server)";
     SshHome home;
-    home.key("ed25519"); // offered first, but the server does not know it
-    const QString known = home.key("ecdsa");
+    home.key("ecdsa"); // offered first, but the server does not know it
+    const QString known = home.key("ed25519");
     SshServer server({known});
     home.knownHosts(server.knownHostsLine());
     LocalFiles local;
@@ -462,7 +462,7 @@ TEST(Upload, SftpSendsWithTheUsersKeyIntoANewFolderAndReplacesEarlierVersions) {
 TEST(Upload, SftpRefusesAnUnknownHostKeyAndAKeyTheServerDoesNotKnow) {
     if (!SshServer::available()) GTEST_SKIP() << "/usr/sbin/sshd is not installed (package openssh-server)";
     SshHome home;
-    const QString key = home.key("ecdsa");
+    const QString key = home.key("ed25519");
     SshServer server({key});
     SshHome stranger; // another user's home: its key is not authorized
     const QString strangerKey = stranger.key("ed25519");
