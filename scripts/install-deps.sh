@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev
   libcurl4-openssl-dev
   desktop-file-utils appstream
-  libgtest-dev python3-pyftpdlib python3-openssl openssl
+  libgtest-dev python3-pyftpdlib python3-openssl openssl openssh-server openssh-client
   fonts-dejavu-core poppler-utils
 )
 

@@ -2,6 +2,7 @@
 
 #include "platform/terror.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -97,6 +98,7 @@ struct Transfer {
     std::chrono::steady_clock::time_point lastReport;
     QByteArray lastReply;
     int hostKey = CURLKHMATCH_OK;
+    QByteArray hostKeyFingerprint; // as ssh shows it: "SHA256:" and unpadded base64
 };
 
 size_t readFile(char* buffer, size_t size, size_t count, void* p) {
@@ -124,9 +126,25 @@ int transferInfo(void* p, curl_off_t, curl_off_t, curl_off_t, curl_off_t sent) {
 }
 
 // Only keys already in the known hosts file pass; nothing is added to it.
-int checkHostKey(CURL*, const curl_khkey*, const curl_khkey*, curl_khmatch match, void* p) {
-    static_cast<Transfer*>(p)->hostKey = match;
+int checkHostKey(CURL*, const curl_khkey*, const curl_khkey* offered, curl_khmatch match, void* p) {
+    auto* t = static_cast<Transfer*>(p);
+    t->hostKey = match;
+    if (offered && offered->key && offered->len > 0) // the server's key comes raw
+        t->hostKeyFingerprint =
+            "SHA256:" + QCryptographicHash::hash(QByteArray(offered->key, qsizetype(offered->len)), QCryptographicHash::Sha256)
+                            .toBase64(QByteArray::OmitTrailingEquals);
     return match == CURLKHMATCH_OK ? CURLKHSTAT_FINE : CURLKHSTAT_REJECT;
+}
+
+// The user's own SSH keys, in the order they are offered: ssh's order, but
+// RSA last, as libssh2 1.10 signs with it only in the SHA-1 form that
+// OpenSSH 8.8 and later refuse.
+QStringList userSshKeys() {
+    QStringList keys;
+    const QDir ssh(QDir::homePath() + QStringLiteral("/.ssh"));
+    for (const char* name : {"id_ecdsa", "id_ed25519", "id_rsa"})
+        if (QFileInfo(ssh.filePath(QLatin1String(name))).isReadable()) keys << ssh.filePath(QLatin1String(name));
+    return keys;
 }
 
 bool failsForAll(CURLcode code) {
@@ -164,6 +182,8 @@ void Upload::start() {
 void Upload::cancel() { m_cancel = true; }
 
 void Upload::run() {
+    m_sshKeys = userSshKeys();
+    m_sshKey = 0;
     qint64 total = 0;
     for (const QString& path : m_files) total += std::max<qint64>(QFileInfo(path).size(), 0);
     qint64 done = 0;
@@ -223,6 +243,9 @@ UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qi
     if (server.contains(':')) server = '[' + server + ']';
     const QByteArray origin = (sftp ? "sftp://" : "ftp://") + server + ':' + QByteArray::number(target.port);
     const QByteArray knownHosts = QFile::encodeName(QDir::homePath() + QStringLiteral("/.ssh/known_hosts"));
+    // Where the user keeps other certificate authorities, as OpenSSL programs read it.
+    const QByteArray caFile = qgetenv("SSL_CERT_FILE");
+    const QByteArray caDir = qgetenv("SSL_CERT_DIR");
 
     Transfer transfer;
     transfer.file = &file;
@@ -248,12 +271,16 @@ UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qi
         curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, transferInfo);
         curl_easy_setopt(c, CURLOPT_XFERINFODATA, &transfer);
-        if (target.protocol == UploadProtocol::FtpTls) curl_easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+        if (target.protocol == UploadProtocol::FtpTls) {
+            curl_easy_setopt(c, CURLOPT_USE_SSL, long(CURLUSESSL_ALL));
+            if (!caFile.isEmpty()) curl_easy_setopt(c, CURLOPT_CAINFO, caFile.constData());
+            if (!caDir.isEmpty()) curl_easy_setopt(c, CURLOPT_CAPATH, caDir.constData());
+        }
         if (sftp) {
-            curl_easy_setopt(c, CURLOPT_SSH_AUTH_TYPES, long(CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD));
             curl_easy_setopt(c, CURLOPT_SSH_KNOWNHOSTS, knownHosts.constData());
             curl_easy_setopt(c, CURLOPT_SSH_KEYFUNCTION, checkHostKey);
             curl_easy_setopt(c, CURLOPT_SSH_KEYDATA, &transfer);
+            useSshKey(c);
         }
     };
 
@@ -264,6 +291,8 @@ UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qi
     }
     List rename;
     if (sftp) {
+        // An SFTP rename does not replace a file, so the earlier version goes first ("*": it may not be there).
+        append(rename, "*rm " + sftpQuoted(folder.sftpPath + name));
         append(rename, "rename " + sftpQuoted(folder.sftpPath + temporary) + ' ' + sftpQuoted(folder.sftpPath + name));
     } else {
         append(rename, "RNFR " + temporary);
@@ -276,7 +305,14 @@ UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qi
     curl_easy_setopt(easy.get(), CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
     curl_easy_setopt(easy.get(), CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
     curl_easy_setopt(easy.get(), CURLOPT_POSTQUOTE, rename.get());
-    const CURLcode code = curl_easy_perform(easy.get());
+    CURLcode code = curl_easy_perform(easy.get());
+    // The server refused this key: offer the user's next one on a new connection.
+    while (sftp && code == CURLE_LOGIN_DENIED && !m_cancel && m_sshKey + 1 < m_sshKeys.size() && file.seek(0)) {
+        ++m_sshKey;
+        useSshKey(easy.get());
+        error[0] = 0;
+        code = curl_easy_perform(easy.get());
+    }
     if (code == CURLE_OK) {
         result.arrived = true;
         transfer.report(size);
@@ -293,17 +329,27 @@ UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qi
         why = QStringLiteral("cancelled, not sent");
     } else if (code == CURLE_LOGIN_DENIED) {
         why = QStringLiteral("login refused: check the user name and password in the preferences");
+        if (sftp)
+            why += m_sshKeys.isEmpty()
+                       ? QStringLiteral(", or make an SSH key with ssh-keygen and add it to the server's authorized keys")
+                       : QStringLiteral(", or add your public key (%1.pub) to the server's authorized keys").arg(m_sshKeys.first());
         if (!reply.isEmpty()) why += QStringLiteral(" (the server said \"%1\")").arg(reply);
     } else if (sftp && transfer.hostKey == CURLKHMATCH_MISSING) {
         why = QStringLiteral("the host key of %1 is not among the known hosts (%2). To trust it, compare its fingerprint with "
-                             "the one the server's administrator gives you, then add it, for example by connecting once "
-                             "with \"ssh -p %3 %1\" and answering yes")
+                             "the one the server's administrator gives you%4, then add it, for example by "
+                             "connecting once with \"ssh -p %3 %1\" and answering yes, or with \"ssh-keyscan -p %3 %1 >> %2\"")
                   .arg(host, QString::fromLocal8Bit(knownHosts))
-                  .arg(target.port);
+                  .arg(target.port)
+                  .arg(transfer.hostKeyFingerprint.isEmpty()
+                           ? QString()
+                           : QStringLiteral(" (it offered %1)").arg(QString::fromLatin1(transfer.hostKeyFingerprint)));
     } else if (sftp && transfer.hostKey == CURLKHMATCH_MISMATCH) {
         why = QStringLiteral("the host key of %1 differs from the one among the known hosts (%2): the server may not be the one "
-                             "you trust. If its key really changed, remove the old entry with \"ssh-keygen -R %1\" and add the new one")
-                  .arg(host, QString::fromLocal8Bit(knownHosts));
+                             "you trust. If its key really changed%3, remove the old entry with \"ssh-keygen -R %1\" and add the new one")
+                  .arg(host, QString::fromLocal8Bit(knownHosts),
+                       transfer.hostKeyFingerprint.isEmpty()
+                           ? QString()
+                           : QStringLiteral(" (it now offers %1)").arg(QString::fromLatin1(transfer.hostKeyFingerprint)));
     } else if (code == CURLE_PEER_FAILED_VERIFICATION) {
         why = QStringLiteral("the server's certificate could not be verified, nothing was sent (%1)").arg(QString::fromUtf8(error));
     } else {
@@ -333,6 +379,25 @@ UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qi
         curl_easy_perform(clean.get());
     }
     return result;
+}
+
+// Key login with the user's key, then the password where one is stored; the
+// password is offered only on the last try so a refused key costs no extra
+// password attempt. An encrypted key needs the user's SSH agent.
+void Upload::useSshKey(void* handle) const {
+    auto* c = static_cast<CURL*>(handle);
+    long types = CURLSSH_AUTH_AGENT;
+    const bool last = m_sshKey + 1 >= m_sshKeys.size();
+    if (last && !m_account.password.isEmpty()) types |= CURLSSH_AUTH_PASSWORD | CURLSSH_AUTH_KEYBOARD;
+    if (m_sshKey < m_sshKeys.size()) {
+        const QString key = m_sshKeys[m_sshKey];
+        const QString pub = key + QStringLiteral(".pub");
+        types |= CURLSSH_AUTH_PUBLICKEY;
+        curl_easy_setopt(c, CURLOPT_SSH_PRIVATE_KEYFILE, QFile::encodeName(key).constData());
+        // Empty: libssh2 reads the public half from the private key.
+        curl_easy_setopt(c, CURLOPT_SSH_PUBLIC_KEYFILE, QFileInfo(pub).isReadable() ? QFile::encodeName(pub).constData() : "");
+    }
+    curl_easy_setopt(c, CURLOPT_SSH_AUTH_TYPES, types);
 }
 
 } // namespace ts

@@ -61,11 +61,15 @@ signals:
 private:
     void run();
     UploadResult send(int index, const QString& path, qint64& doneBefore, qint64 total);
+    void useSshKey(void* handle) const; // a CURL handle
+
 
     UploadAccount m_account;
     QStringList m_files;
     std::vector<UploadResult> m_results;
     std::atomic<bool> m_cancel{false};
+    QStringList m_sshKeys; // the user's keys in ~/.ssh
+    qsizetype m_sshKey = 0; // the one being offered
     QString m_fatal; // a failure that holds for every later file (login, certificate, ...)
     std::thread m_worker;
 };

@@ -28,8 +28,19 @@ def main():
     auth.add_user(a.user, a.password, a.root, perm="elradfmwMT")
 
     if a.tls:
-        from pyftpdlib.handlers import TLS_FTPHandler
-        handler = TLS_FTPHandler
+        from pyftpdlib.handlers import TLS_DTPHandler, TLS_FTPHandler
+
+        class TLS_DTP(TLS_DTPHandler):
+            # pyftpdlib before 1.5.8 takes a data connection that is readable
+            # before the transfer command for a closed one and drops it, so a
+            # client that starts TLS on it at once (libcurl) never gets to send.
+            def readable(self):
+                return self._ssl_accepting or super().readable()
+
+        class TLSHandler(TLS_FTPHandler):
+            dtp_handler = TLS_DTP
+
+        handler = TLSHandler
         handler.certfile, handler.keyfile = a.tls
         handler.tls_control_required = True
         handler.tls_data_required = True

@@ -17,6 +17,14 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <optional>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 const QString kUser = QStringLiteral("tagsmith");
@@ -236,28 +244,258 @@ TEST(Upload, ConnectionClosedMidFileIsReportedAndTheOthersStillArrive) {
     EXPECT_EQ(server.entries(QStringLiteral("new/site")), QStringList{"index.htm"});
 }
 
-TEST(Upload, FtpOverTlsRefusesAnUntrustedCertificate) {
-    QTemporaryDir keys;
-    const QString cert = keys.filePath(QStringLiteral("cert.pem"));
-    const QString key = keys.filePath(QStringLiteral("key.pem"));
-    QProcess openssl;
-    openssl.setProcessChannelMode(QProcess::MergedChannels);
-    openssl.start(QStringLiteral("openssl"),
-                  {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=127.0.0.1",
-                   "-addext", "subjectAltName=IP:127.0.0.1", "-keyout", key, "-out", cert});
-    ASSERT_TRUE(openssl.waitForFinished(60000) && openssl.exitCode() == 0) << openssl.readAll().toStdString();
+// Sets an environment variable, or removes it (nullopt), until the end of the scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::optional<QString>& value)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name)) {
+        if (value) qputenv(name, QFile::encodeName(*value));
+        else qunsetenv(name);
+    }
+    ~ScopedEnv() {
+        if (m_had) qputenv(m_name, m_old);
+        else qunsetenv(m_name);
+    }
 
-    FtpServer server({QStringLiteral("--tls"), cert, key});
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_old;
+};
+
+QString runTool(const QString& program, const QStringList& args) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    const bool ok = p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    const QString out = QString::fromLocal8Bit(p.readAll());
+    EXPECT_TRUE(ok) << program.toStdString() << " " << args.join(' ').toStdString() << ": " << out.toStdString();
+    return out;
+}
+
+// A certificate authority and two server certificates it signed: one for
+// 127.0.0.1, one for another name.
+struct Certificates {
+    Certificates() {
+        const QStringList ec{"-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes"};
+        runTool("openssl", QStringList{"req", "-x509"} + ec +
+                               QStringList{"-days", "2", "-subj", "/CN=Tagsmith test CA", "-keyout", path("ca.key"), "-out", path("ca.pem")});
+        for (const auto& [name, altName] : {std::pair{"local", "IP:127.0.0.1"}, std::pair{"other", "DNS:other.example"}}) {
+            const QString n = QString::fromLatin1(name);
+            QFile ext(path(n + ".ext"));
+            EXPECT_TRUE(ext.open(QIODevice::WriteOnly));
+            ext.write(QByteArray("basicConstraints=CA:FALSE\nsubjectAltName=") + altName + '\n');
+            ext.close();
+            runTool("openssl", QStringList{"req"} + ec + QStringList{"-subj", "/CN=" + n, "-keyout", path(n + ".key"), "-out", path(n + ".csr")});
+            runTool("openssl", {"x509", "-req", "-in", path(n + ".csr"), "-CA", path("ca.pem"), "-CAkey", path("ca.key"),
+                                "-CAcreateserial", "-days", "2", "-extfile", path(n + ".ext"), "-out", path(n + ".pem")});
+        }
+    }
+    QString path(const QString& file) const { return dir.filePath(file); }
+    QTemporaryDir dir;
+};
+
+TEST(Upload, FtpOverTlsSendsOnlyToAServerWithAVerifiedCertificate) {
+    Certificates certs;
     LocalFiles local;
-    ts::UploadAccount a = account(server);
-    a.host = server.host("ftps://");
+    const QStringList names{QStringLiteral("index.htm"), QStringLiteral("big.bin"), QStringLiteral("Grüße ä.htm")};
+    struct Case {
+        const char* what;
+        const char* certificate;
+        bool trustCa;
+        bool arrives;
+    } cases[] = {
+        {"certificate from a trusted authority", "local", true, true},
+        {"authority nobody trusts", "local", false, false},
+        {"certificate for another host", "other", true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString cert = QString::fromLatin1(c.certificate);
+        FtpServer server({QStringLiteral("--tls"), certs.path(cert + ".pem"), certs.path(cert + ".key")});
+        ScopedEnv caFile("SSL_CERT_FILE", c.trustCa ? std::optional(certs.path("ca.pem")) : std::nullopt);
+        ScopedEnv caDir("SSL_CERT_DIR", std::nullopt);
+        ts::UploadAccount a = account(server);
+        a.host = server.host("ftps://");
+        const auto results = runUpload(a, local.paths(names));
+        ASSERT_EQ(results.size(), 3u);
+        const QString report = ts::uploadReport(results);
+        if (c.arrives) {
+            EXPECT_EQ(report.toStdString(), "index.htm: arrived\nbig.bin: arrived\nGrüße ä.htm: arrived");
+            EXPECT_EQ(server.entries(QStringLiteral("new/site")), (QStringList{"Grüße ä.htm", "big.bin", "index.htm"}));
+            for (const QString& name : names)
+                EXPECT_TRUE(server.content(QStringLiteral("new/site/") + name) == local.bytes[name]) << name.toStdString();
+        } else {
+            EXPECT_TRUE(results[0].message.contains("certificate could not be verified")) << report.toStdString();
+            EXPECT_TRUE(results[2].message.startsWith("not sent, the server's certificate")) << report.toStdString();
+            EXPECT_TRUE(QDir(server.root.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+        }
+    }
+}
 
-    // A certificate nobody vouches for is refused before anything is sent.
-    const auto results = runUpload(a, local.paths({QStringLiteral("index.htm")}));
-    ASSERT_EQ(results.size(), 1u);
-    EXPECT_FALSE(results[0].arrived);
-    EXPECT_TRUE(results[0].message.contains("certificate could not be verified")) << results[0].message.toStdString();
-    EXPECT_TRUE(QDir(server.root.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+// A port on 127.0.0.1 that nothing listens on now.
+int freeLoopbackPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof addr;
+    const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+                       ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length) == 0;
+    if (fd >= 0) ::close(fd);
+    EXPECT_TRUE(bound) << "no free port on 127.0.0.1";
+    return bound ? ntohs(addr.sin_port) : 0;
+}
+
+// A real sshd on a free loopback port with its own host key, letting in the
+// user who runs the tests with the keys the test authorizes. A non-root sshd
+// can only log in its own user, by key.
+class SshServer {
+public:
+    static bool available() { return QFileInfo(QStringLiteral("/usr/sbin/sshd")).isExecutable(); }
+
+    explicit SshServer(const QStringList& authorizedKeys) {
+        runTool("ssh-keygen", {"-q", "-t", "ed25519", "-N", "", "-C", "host", "-f", path("host_key")});
+        QFile authorized(path("authorized_keys"));
+        EXPECT_TRUE(authorized.open(QIODevice::WriteOnly));
+        for (const QString& key : authorizedKeys) {
+            QFile pub(key + ".pub");
+            EXPECT_TRUE(pub.open(QIODevice::ReadOnly)) << key.toStdString();
+            authorized.write(pub.readAll());
+        }
+        authorized.close();
+        // Running as root, sshd needs the folder its package makes at boot.
+        if (geteuid() == 0) ::mkdir("/run/sshd", 0755);
+        port = freeLoopbackPort();
+        QFile config(path("sshd_config"));
+        EXPECT_TRUE(config.open(QIODevice::WriteOnly));
+        config.write(QStringLiteral("ListenAddress 127.0.0.1\nPort %1\nHostKey %2\nAuthorizedKeysFile %3\nPidFile %4\n"
+                                    "UsePAM no\nStrictModes no\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
+                                    "Subsystem sftp internal-sftp\n")
+                         .arg(port)
+                         .arg(path("host_key"), path("authorized_keys"), path("sshd.pid"))
+                         .toLocal8Bit());
+        config.close();
+        m_process.setProcessChannelMode(QProcess::MergedChannels);
+        m_process.start(QStringLiteral("/usr/sbin/sshd"), {"-D", "-e", "-f", path("sshd_config")});
+        while (!m_log.contains("Server listening") && m_process.waitForReadyRead(15000)) m_log += m_process.readAll();
+        EXPECT_TRUE(m_log.contains("Server listening")) << "sshd did not start: " << m_log.toStdString();
+    }
+    ~SshServer() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    QString path(const QString& file) const { return m_dir.filePath(file); }
+    QString knownHostsLine() const {
+        QFile pub(path("host_key.pub"));
+        return pub.open(QIODevice::ReadOnly) ? QStringLiteral("[127.0.0.1]:%1 ").arg(port) + QString::fromLatin1(pub.readAll())
+                                             : QString();
+    }
+    QString fingerprint() const { return runTool("ssh-keygen", {"-l", "-f", path("host_key.pub")}).section(' ', 1, 1); }
+
+    int port = 0;
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_process;
+    QByteArray m_log;
+};
+
+// A home folder with SSH keys and known hosts, standing in for the user's.
+struct SshHome {
+    SshHome() { QDir(dir.path()).mkpath(QStringLiteral(".ssh")); }
+    QString key(const char* type) {
+        const QString file = dir.filePath(QStringLiteral(".ssh/id_") + QLatin1String(type));
+        runTool("ssh-keygen", {"-q", "-t", QLatin1String(type), "-N", "", "-C", "user", "-f", file});
+        return file;
+    }
+    void knownHosts(const QString& text) {
+        QFile f(dir.filePath(QStringLiteral(".ssh/known_hosts")));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text.toLatin1());
+    }
+    QTemporaryDir dir;
+    ScopedEnv home{"HOME", dir.path()};
+    ScopedEnv agent{"SSH_AUTH_SOCK", std::nullopt};
+};
+
+QString readAll(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+}
+
+QString currentUser() {
+    const passwd* pw = getpwuid(geteuid());
+    return pw ? QString::fromLocal8Bit(pw->pw_name) : QString();
+}
+
+TEST(Upload, SftpSendsWithTheUsersKeyIntoANewFolderAndReplacesEarlierVersions) {
+    if (!SshServer::available()) GTEST_SKIP() << "/usr/sbin/sshd is not installed (package openssh-server)";
+    SshHome home;
+    home.key("ecdsa"); // offered first, but the server does not know it
+    const QString known = home.key("ed25519");
+    SshServer server({known});
+    home.knownHosts(server.knownHostsLine());
+    LocalFiles local;
+    QTemporaryDir remote;
+    const QString folder = remote.filePath(QStringLiteral("new/site"));
+    const ts::UploadAccount a{QStringLiteral("sftp://127.0.0.1:%1").arg(server.port), currentUser(), kPassword, folder};
+    const QStringList names{QStringLiteral("index.htm"), QStringLiteral("big.bin"), QStringLiteral("Grüße ä.htm")};
+
+    auto results = runUpload(a, local.paths(names));
+    EXPECT_EQ(ts::uploadReport(results).toStdString(), "index.htm: arrived\nbig.bin: arrived\nGrüße ä.htm: arrived");
+    auto content = [&](const QString& name) {
+        QFile f(folder + '/' + name);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    };
+    for (const QString& name : names) EXPECT_TRUE(content(name) == local.bytes[name]) << name.toStdString();
+
+    // Sending a changed page again replaces the one on the server.
+    local.write(QStringLiteral("index.htm"), "<HTML>changed</HTML>");
+    results = runUpload(a, local.paths({QStringLiteral("index.htm")}));
+    EXPECT_EQ(ts::uploadReport(results).toStdString(), "index.htm: arrived");
+    EXPECT_EQ(content(QStringLiteral("index.htm")).toStdString(), "<HTML>changed</HTML>");
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), (QStringList{"Grüße ä.htm", "big.bin", "index.htm"}));
+}
+
+TEST(Upload, SftpRefusesAnUnknownHostKeyAndAKeyTheServerDoesNotKnow) {
+    if (!SshServer::available()) GTEST_SKIP() << "/usr/sbin/sshd is not installed (package openssh-server)";
+    SshHome home;
+    const QString key = home.key("ed25519");
+    SshServer server({key});
+    SshHome stranger; // another user's home: its key is not authorized
+    const QString strangerKey = stranger.key("ed25519");
+    LocalFiles local;
+    QTemporaryDir remote;
+    const ts::UploadAccount a{QStringLiteral("sftp://127.0.0.1:%1").arg(server.port), currentUser(), kPassword,
+                              remote.filePath(QStringLiteral("site"))};
+
+    struct Case {
+        const char* what;
+        SshHome* home;
+        QString knownHosts;
+        QStringList phrases;
+    } cases[] = {
+        {"unknown host key", &home, QString(),
+         {"not among the known hosts", QStringLiteral("ssh-keyscan -p %1 127.0.0.1").arg(server.port), server.fingerprint()}},
+        {"another key for this host", &home, server.knownHostsLine().section(' ', 0, 0) + ' ' + readAll(strangerKey + ".pub"),
+         {"differs from the one among the known hosts", "ssh-keygen -R 127.0.0.1", server.fingerprint()}},
+        {"key not authorized", &stranger, server.knownHostsLine(), {"login refused", strangerKey + ".pub", "authorized keys"}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScopedEnv useHome("HOME", c.home->dir.path());
+        c.home->knownHosts(c.knownHosts);
+        const auto results = runUpload(a, local.paths({QStringLiteral("index.htm"), QStringLiteral("big.bin")}));
+        ASSERT_EQ(results.size(), 2u);
+        const QString report = ts::uploadReport(results);
+        EXPECT_FALSE(results[0].arrived || results[1].arrived) << report.toStdString();
+        for (const QString& phrase : c.phrases) EXPECT_TRUE(results[0].message.contains(phrase)) << report.toStdString();
+        EXPECT_TRUE(results[1].message.startsWith("not sent, ")) << report.toStdString();
+        EXPECT_FALSE(report.contains(kPassword));
+        EXPECT_TRUE(QDir(remote.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+    }
 }
 
 } // namespace
