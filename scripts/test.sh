@@ -3,7 +3,7 @@
 # tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-bash "$root/scripts/install-deps.sh"
+bash "$root/scripts/install-deps.sh" --tests
 
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
