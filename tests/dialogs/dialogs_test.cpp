@@ -4,6 +4,7 @@
 #include "support/freshregistry.h"
 #include "support/testenv.h"
 #include "tags/filebrowser.h"
+#include "support/widgets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,12 +23,7 @@
 
 namespace {
 
-template <typename T>
-T* child(QWidget& w, const char* name) {
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
+using ts::test::child;
 
 // Runs check on the modal dialog the next command opens, then closes it with its OK.
 template <typename Dialog, typename Check>

@@ -1,4 +1,5 @@
 #pragma once
+#include "support/widgets.h"
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
@@ -10,13 +11,6 @@
 
 // Drives builder dialogs as a user would.
 namespace ts::test {
-
-template <typename T>
-T* child(QWidget* w, const char* name) {
-    T* c = w ? w->findChild<T*>(QString::fromLatin1(name)) : nullptr;
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
 
 // Acts on the modal dialog that the next exec() opens.
 inline void onNextModal(std::function<void(QWidget*)> act) {

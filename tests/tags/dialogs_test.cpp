@@ -1,6 +1,7 @@
 #include "tags/theading.h"
 #include "tags/thr.h"
 #include "tags/tupdown.h"
+#include "support/widgets.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -11,12 +12,7 @@
 
 namespace {
 
-template <typename T>
-T* child(QWidget& w, const char* name) {
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
+using ts::test::child;
 
 void expectBuilderFrame(QDialog& d) {
     const Qt::WindowFlags f = d.windowFlags();

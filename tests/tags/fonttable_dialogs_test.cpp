@@ -11,6 +11,7 @@
 #include "tags/ttabcaption.h"
 #include "tags/ttableedit.h"
 #include "tags/tupdown.h"
+#include "support/widgets.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,12 +35,7 @@ namespace {
 
 using ts::test::documentText;
 
-template <typename T>
-T* child(QWidget& w, const char* name) {
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
+using ts::test::child;
 
 void clickOk(QWidget& d) { QTest::mouseClick(child<QPushButton>(d, "bbOK"), Qt::LeftButton); }
 

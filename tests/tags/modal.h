@@ -1,4 +1,5 @@
 #pragma once
+#include "support/widgets.h"
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialog>
@@ -33,13 +34,6 @@ inline void onModal(const QString& objectName, std::function<void(QDialog&)> act
         }
     });
     timer->start(5);
-}
-
-template <typename T>
-T* child(QWidget& w, const char* name) {
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
 }
 
 // Clicks the named button; a dialog without it is rejected so nothing hangs.

@@ -7,6 +7,7 @@
 #include "tags/party.h"
 #include "tags/timggal.h"
 #include "tags/tparty.h"
+#include "support/widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -126,12 +127,7 @@ struct Document {
     }
 };
 
-template <typename T>
-T* child(QWidget& w, const char* name) {
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
+using ts::test::child;
 
 TEST(PartyDialog, WritesAboveTheCaretLineWithChosenColoursAsOneUndoStep) {
     Document d;

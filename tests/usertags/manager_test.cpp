@@ -3,6 +3,7 @@
 #include "usertags/tusertags.h"
 #include "usertags/usertagbuttons.h"
 #include "usertagsfixture.h"
+#include "support/widgets.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -20,12 +21,7 @@ namespace {
 
 const QString kVisualChanges = QStringLiteral("Visual changes take effect next time you start Tagsmith.");
 
-template <typename T>
-T* child(QWidget& w, const char* name) {
-    T* c = w.findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(c, nullptr) << name;
-    return c;
-}
+using ts::test::child;
 
 void click(QWidget& w, const char* name) { child<QPushButton>(w, name)->click(); }
 

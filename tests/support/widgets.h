@@ -1,0 +1,23 @@
+#pragma once
+#include <QString>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace ts::test {
+
+// A named control of a window; a missing one fails the test that asked.
+template <typename T>
+T* child(QWidget& w, const char* name) {
+    T* c = w.findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+template <typename T>
+T* child(QWidget* w, const char* name) {
+    T* c = w ? w->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+    EXPECT_NE(c, nullptr) << name;
+    return c;
+}
+
+} // namespace ts::test
