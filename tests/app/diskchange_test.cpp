@@ -1,4 +1,5 @@
 #include "app/tmain.h"
+#include "mainfixture.h"
 #include "editor/recovery.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
@@ -27,39 +28,13 @@ using ts::test::ScopedPlatform;
 
 namespace {
 
-struct DiskChanges : ::testing::Test {
-    ScopedPlatform platform;
-    FreshRegistry registry;
-    QTemporaryDir dir;
-    std::unique_ptr<TMain> main;
-
-    void SetUp() override {
-        main = std::make_unique<TMain>();
-        main->show();
-        QCoreApplication::processEvents();
-    }
-    void TearDown() override {
-        if (!main) return;
-        for (THTML* doc : main->Documents()) doc->RichEdit()->ClearModified();
-        main.reset();
-    }
-    QString path(const QString& name) const { return dir.filePath(name); }
-    // Written in place, as an editor that keeps the file's inode does.
-    void write(const QString& name, const QByteArray& bytes) {
-        QFile f(path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(bytes), bytes.size());
-    }
+struct DiskChanges : ts::test::MainWindowTest {
     // Written to another file and renamed over it, as most editors save.
     void replace(const QString& name, const QByteArray& bytes) {
         write(name + QStringLiteral(".new"), bytes);
         ASSERT_EQ(::rename(QFile::encodeName(path(name + QStringLiteral(".new"))).constData(),
                            QFile::encodeName(path(name)).constData()),
                   0);
-    }
-    QByteArray read(const QString& name) const {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
     THTML* open(const QString& name) {
         platform.dialogs.openAnswers = {path(name)};

@@ -1,5 +1,6 @@
 #include "app/printing.h"
 #include "app/tmain.h"
+#include "mainfixture.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "support/freshregistry.h"
@@ -29,32 +30,7 @@ using ts::test::ScopedPlatform;
 
 namespace {
 
-struct FileCommands : ::testing::Test {
-    ScopedPlatform platform;
-    FreshRegistry registry;
-    QTemporaryDir dir;
-    std::unique_ptr<TMain> main;
-
-    void SetUp() override {
-        main = std::make_unique<TMain>();
-        main->show();
-        QCoreApplication::processEvents();
-    }
-    void TearDown() override {
-        // Nothing left to ask about when the frame goes.
-        for (THTML* doc : main->Documents()) doc->RichEdit()->ClearModified();
-        main.reset();
-    }
-    QString path(const QString& name) const { return dir.filePath(name); }
-    void write(const QString& name, const QByteArray& bytes) {
-        QFile f(path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray read(const QString& name) const {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
+struct FileCommands : ts::test::MainWindowTest {
     THTML* newDocument() {
         main->sbNewClick();
         return main->ActiveDocument();
