@@ -36,17 +36,6 @@ struct DiskChanges : ts::test::MainWindowTest {
                            QFile::encodeName(path(name)).constData()),
                   0);
     }
-    THTML* open(const QString& name) {
-        platform.dialogs.openAnswers = {path(name)};
-        main->sbOpenClick();
-        return main->ActiveDocument();
-    }
-    void type(THTML* doc, const QString& s) {
-        for (QChar c : s) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QCoreApplication::sendEvent(doc->RichEdit(), &press);
-        }
-    }
     static QString text(THTML* doc) { return QString::fromUtf8(doc->RichEdit()->DocumentBytes()); }
     QStringList texts() const { return platform.boxes.texts(); }
     void save() { main->findChild<QAction*>(QStringLiteral("miSave"))->trigger(); }

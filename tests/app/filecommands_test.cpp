@@ -35,19 +35,6 @@ struct FileCommands : ts::test::MainWindowTest {
         main->sbNewClick();
         return main->ActiveDocument();
     }
-    THTML* open(const QString& name) {
-        platform.dialogs.openAnswers = {path(name)};
-        main->sbOpenClick();
-        return main->ActiveDocument();
-    }
-    // Types text as key presses, also characters no key of the test keyboard has.
-    void type(THTML* doc, const QString& s) {
-        for (QChar c : s) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QCoreApplication::sendEvent(doc->RichEdit(), &press);
-        }
-        QCoreApplication::processEvents();
-    }
 };
 
 } // namespace

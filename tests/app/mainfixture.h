@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
@@ -41,6 +42,19 @@ struct MainWindowTest : ::testing::Test {
     QByteArray read(const QString& name) const {
         QFile f(path(name));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+    THTML* open(const QString& name) {
+        platform.dialogs.openAnswers = {path(name)};
+        main->sbOpenClick();
+        return main->ActiveDocument();
+    }
+    // Types text as key presses, also characters no key of the test keyboard has.
+    void type(THTML* doc, const QString& s) {
+        for (QChar c : s) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QCoreApplication::sendEvent(doc->RichEdit(), &press);
+        }
+        QCoreApplication::processEvents();
     }
 };
 
