@@ -12,6 +12,7 @@
 #include "tags/ttableedit.h"
 #include "tags/tupdown.h"
 #include "support/widgets.h"
+#include "palettefixture.h"
 
 #include <QAction>
 #include <QApplication>
@@ -355,24 +356,9 @@ TEST(TableCaptionDialog, AlignStartsAtTopAndMayBeEmptied) {
 
 // ---- The palette commands ----
 
-class FontTableCommands : public ::testing::Test {
+class FontTableCommands : public ts::test::PaletteFixture {
 protected:
-    void SetUp() override {
-        ts::connectTagCommands(doc);
-        doc.RichEdit()->SetDocumentBytes("top\r\nabcdef\r\n");
-        doc.RichEdit()->SetCaretRow(1);
-        doc.RichEdit()->SetCaretCol(3);
-    }
     QByteArray text() const { return documentText(*doc.RichEdit()); }
-    void press(const char* name) {
-        if (QToolButton* b = doc.Palette().button(QString::fromLatin1(name)))
-            b->click();
-        else
-            doc.Palette().action(QString::fromLatin1(name))->trigger();
-    }
-    ts::test::ScopedPlatform platform;
-    ts::test::FreshRegistry registry;
-    THTML doc;
 };
 
 TEST_F(FontTableCommands, ButtonsAndPopUpEntriesAreEnabled) {

@@ -12,6 +12,7 @@
 #include "tags/tquickform.h"
 #include "tags/tupdown.h"
 #include "modal.h"
+#include "palettefixture.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -35,23 +36,8 @@ using ts::test::child;
 using ts::test::click;
 using ts::test::onModal;
 
-// A document "top" / "abcdef" with the caret in the middle of "abcdef".
-class FormFrameButtons : public ::testing::Test {
+class FormFrameButtons : public ts::test::PaletteFixture {
 protected:
-    void SetUp() override {
-        ts::connectTagCommands(doc);
-        doc.RichEdit()->SetDocumentBytes("top\r\nabcdef\r\n");
-        doc.RichEdit()->SetCaretRow(1);
-        doc.RichEdit()->SetCaretCol(3);
-    }
-    void press(const char* name) {
-        if (QToolButton* b = doc.Palette().button(name)) {
-            EXPECT_TRUE(b->isEnabled()) << name;
-            b->click();
-        } else {
-            doc.Palette().action(name)->trigger();
-        }
-    }
     QString text() const { return QString::fromUtf8(ts::test::documentText(*doc.RichEdit())); }
     // The lines stand above "abcdef", which stays whole with the caret at its
     // start; one undo takes them all back.
@@ -63,10 +49,7 @@ protected:
         EXPECT_EQ(text(), "top\r\nabcdef\r\n");
     }
 
-    ts::test::ScopedPlatform platform;
-    ts::test::FreshRegistry registry;
     ts::test::ModalWatchdog watchdog;
-    THTML doc;
 };
 
 TEST_F(FormFrameButtons, EachFieldButtonWritesWhatItsDialogGathers) {
