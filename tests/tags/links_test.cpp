@@ -1,14 +1,17 @@
 #include "editor/template.h"
+#include "support/dialogdriver.h"
 #include "support/testenv.h"
-#include "tags/dialogdriver.h"
 #include "tags/tanchor.h"
 #include "tags/timg.h"
 #include "tags/tquickdoc.h"
 #include "tags/turlbuilder.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -193,25 +196,28 @@ void urlButtonFillsField(const char* button, const char* fieldName) {
     auto* field = child<QLineEdit>(&dlg, fieldName);
     field->setText("old.htm");
 
-    onNextModal([](QWidget* b) {
-        EXPECT_EQ(b->objectName(), "TURLBuilder");
+    DialogDriver dialogs;
+    dialogs.expect("TURLBuilder", [](QDialog& b) {
         set(b, "eServer", "x");
         click(b, "bbCancel");
     });
     click(&dlg, button);
+    dialogs.done();
     EXPECT_EQ(field->text(), "old.htm");
 
-    onNextModal([](QWidget* b) {
+    dialogs.expect("TURLBuilder", [](QDialog& b) {
         set(b, "eServer", "www.a.de");
         set(b, "eFile", "new.htm");
         click(b, "bbOK");
     });
     click(&dlg, button);
+    dialogs.done();
     EXPECT_EQ(field->text(), "http://www.a.de//new.htm");
 
     // OK without a change clears it: the builder's result is still empty.
-    onNextModal([](QWidget* b) { click(b, "bbOK"); });
+    dialogs.expect("TURLBuilder", [](QDialog& b) { click(b, "bbOK"); });
     click(&dlg, button);
+    dialogs.done();
     EXPECT_EQ(field->text(), "");
     EXPECT_TRUE(dlg.isVisible());
 }
