@@ -2,11 +2,11 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "settings/tprefs.h"
+#include "support/dialogdriver.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -22,7 +22,6 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -228,17 +227,14 @@ TEST(MainWindow, PreferencesOpensTheDialogModallyAndItSavesOnClose) {
     TMain& m = s.start();
     QAction* prefs = m.findChild<QAction*>(QStringLiteral("miPrefs"));
     ASSERT_TRUE(prefs->isEnabled());
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* dlg = qobject_cast<TPrefs*>(QApplication::activeModalWidget());
-        ASSERT_NE(dlg, nullptr);
-        seen = true;
-        EXPECT_EQ(dlg->parentWidget(), &m);
-        dlg->findChild<QCheckBox*>(QStringLiteral("cbNewDoc"))->click();
-        QTest::keyClick(dlg, Qt::Key_Escape);
+    ts::test::DialogDriver dialogs;
+    dialogs.expect<TPrefs>("TPrefs", [&](TPrefs& dlg) {
+        EXPECT_EQ(dlg.parentWidget(), &m);
+        dlg.findChild<QCheckBox*>(QStringLiteral("cbNewDoc"))->click();
+        QTest::keyClick(&dlg, Qt::Key_Escape);
     });
     prefs->trigger();
-    EXPECT_TRUE(seen);
+    dialogs.done();
     EXPECT_TRUE(m.findChildren<TPrefs*>().isEmpty());
     EXPECT_TRUE(TPrefsRecord::load().NewDoc);
 }

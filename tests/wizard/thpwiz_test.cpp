@@ -2,11 +2,11 @@
 #include "wizard/thpwiz.h"
 #include "tags/turlbuilder.h"
 
+#include "support/dialogdriver.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
 
 #include <QCheckBox>
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -15,7 +15,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -33,19 +32,6 @@ public:
         return ScriptedCommonDialogs::color(parent, initial);
     }
 };
-
-// Once the URL builder is up: types a server and presses OK, or presses Cancel.
-void answerURLBuilder(const QString& server, bool ok) {
-    QTimer::singleShot(20, [server, ok] {
-        auto* builder = qobject_cast<TURLBuilder*>(QApplication::activeModalWidget());
-        if (!builder) {
-            answerURLBuilder(server, ok);
-            return;
-        }
-        QTest::keyClicks(builder->findChild<QLineEdit*>(QStringLiteral("eServer")), server);
-        builder->findChild<QPushButton*>(ok ? QStringLiteral("bbOK") : QStringLiteral("bbCancel"))->click();
-    });
-}
 
 class Wizard : public ::testing::Test {
 protected:
@@ -74,6 +60,13 @@ protected:
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(qMin(8, b->width() / 2), b->height() / 2));
     }
     QString page() { return tabs->currentWidget()->objectName(); }
+    // The URL builder about to open: types a server and presses OK, or presses Cancel.
+    void answerURLBuilder(const QString& server, bool ok) {
+        driver.expect<TURLBuilder>("TURLBuilder", [server, ok](TURLBuilder& builder) {
+            QTest::keyClicks(builder.findChild<QLineEdit*>(QStringLiteral("eServer")), server);
+            builder.findChild<QPushButton*>(ok ? QStringLiteral("bbOK") : QStringLiteral("bbCancel"))->click();
+        });
+    }
     QLabel* labelFor(const char* field) {
         for (QLabel* l : wiz.findChildren<QLabel*>())
             if (l->buddy() == get(field)) return l;
@@ -97,6 +90,7 @@ protected:
     RecordingDialogs dialogs;
     THPWiz wiz;
     QTabWidget* tabs = nullptr;
+    ts::test::DialogDriver driver;
 };
 
 } // namespace
@@ -371,9 +365,11 @@ TEST_F(Wizard, LocateButtonsFillTheirFieldFromTheURLBuilder) {
         get<QLineEdit>(field)->setText(QStringLiteral("old"));
         answerURLBuilder(QString::fromLatin1(button), false);
         click(button);
+        driver.done();
         EXPECT_EQ(get<QLineEdit>(field)->text(), "old") << button;
         answerURLBuilder(QString::fromLatin1(button), true);
         click(button);
+        driver.done();
         EXPECT_EQ(get<QLineEdit>(field)->text(), QStringLiteral("http://%1//").arg(QString::fromLatin1(button)));
     }
     // Each button fills only its own field.
@@ -390,6 +386,7 @@ TEST_F(Wizard, NameFieldIsRefilledWhenTheURLBuilderCloses) {
     tabs->setCurrentWidget(get("tsLink"));
     answerURLBuilder(QStringLiteral("example.org"), false);
     click("sbLocateURL");
+    driver.done();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&wiz));
     EXPECT_TRUE(QTest::qWaitFor([&] { return name->text() == QStringLiteral("Ann Lee"); }));
 }
