@@ -12,6 +12,7 @@
 
 #include <QFile>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -46,8 +47,19 @@ int main(int argc, char** argv) {
     edit(docs[2], middle, "<B>middle</B>");
     edit(docs[2], static_cast<unsigned long>(docs[2]->RichEdit()->ByteLength()), "end\n");
 
-    // After the pause the journals are on disk.
-    QTimer::singleShot(2000, &main, [&] {
+    // Ready once every journal on disk gives back its document's text.
+    auto onDisk = [&] {
+        return std::all_of(docs.begin(), docs.end(), [](THTML* doc) {
+            const std::string_view text = doc->RichEdit()->DocumentBytes();
+            return doc->Journal() && doc->Journal()->OnDisk() &&
+                   ts::replayJournal(doc->Journal()->Path()).text ==
+                       QByteArray(text.data(), static_cast<qsizetype>(text.size()));
+        });
+    };
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, &main, [&] {
+        if (!onDisk()) return;
+        look.stop();
         for (int i = 0; i < docs.size(); ++i) {
             QFile f(work + QStringLiteral("/expected%1").arg(i + 1));
             if (!f.open(QIODevice::WriteOnly)) std::exit(3);
@@ -56,5 +68,6 @@ int main(int argc, char** argv) {
         std::puts("ready");
         std::fflush(stdout);
     });
+    look.start(50);
     return app.exec();
 }
