@@ -368,7 +368,9 @@ TEST_F(FontTableCommands, OneLineBuildersGoAboveTheCaretLineAndCancelWritesNothi
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.button);
-        dialogs.expect(c.dialog, [](QDialog& d) { QTest::mouseClick(child<QPushButton>(d, "bbCancel"), Qt::LeftButton); });
+        dialogs.expect(c.dialog, [](QDialog& d) {
+            QTest::mouseClick(child<QPushButton>(d, "bbCancel"), Qt::LeftButton);
+        });
         press(c.button);
         dialogs.done();
         EXPECT_EQ(text(), "top\r\nabcdef\r\n");

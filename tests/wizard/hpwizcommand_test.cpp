@@ -52,7 +52,9 @@ protected:
 
 TEST_F(WizardCommand, FinishWithDefaultsWritesTheShortPageIntoANewDocument) {
     EXPECT_TRUE(action->isEnabled());
-    dialogs.expect<THPWiz>("THPWiz", [](THPWiz& wiz) { wiz.findChild<QPushButton*>(QStringLiteral("bbFinish"))->click(); });
+    dialogs.expect<THPWiz>("THPWiz", [](THPWiz& wiz) {
+        wiz.findChild<QPushButton*>(QStringLiteral("bbFinish"))->click();
+    });
     action->trigger();
     dialogs.done();
 
