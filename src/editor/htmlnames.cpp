@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
+#include <iterator>
+#include <utility>
 
 namespace ts {
 
@@ -20,7 +21,7 @@ constexpr unsigned R = THtmlElement::RawText;
 #define TS_CELL "abbr align axis bgcolor char charoff colspan headers height nowrap rowspan scope valign width"
 #define TS_ROWS "align char charoff valign"
 
-// Sorted by name: lookups search it in halves.
+// Sorted by name.
 const THtmlElement kElements[] = {
     {"a", 0,
      "accesskey charset coords download href hreflang name ping referrerpolicy rel rev shape tabindex target "
@@ -204,14 +205,24 @@ constexpr std::string_view kGlobal =
 
 char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
 
-// Compares a name in any case with a table name in lower case.
-int compareName(std::string_view name, const char* table) {
-    const size_t n = std::strlen(table);
-    for (size_t k = 0; k < name.size() && k < n; ++k) {
-        const char a = lower(name[k]);
-        if (a != table[k]) return a < table[k] ? -1 : 1;
+// The elements by first letter: where each letter's run in the table begins
+// and ends. Closing an element looks up names of many tags at a keystroke.
+struct Index {
+    std::array<std::string_view, std::size(kElements)> names;
+    std::array<std::pair<size_t, size_t>, 26> runs{};
+    Index() {
+        for (size_t k = 0; k < names.size(); ++k) {
+            names[k] = kElements[k].name;
+            auto& run = runs[size_t(names[k][0] - 'a')];
+            if (run.first == run.second) run.first = k;
+            run.second = k + 1;
+        }
     }
-    return name.size() < n ? -1 : name.size() > n ? 1 : 0;
+};
+
+const Index& byLetter() {
+    static const Index i;
+    return i;
 }
 
 } // namespace
@@ -219,11 +230,18 @@ int compareName(std::string_view name, const char* table) {
 std::span<const THtmlElement> htmlElements() { return kElements; }
 
 const THtmlElement* findHtmlElement(std::string_view name) {
-    const auto* end = std::end(kElements);
-    const auto* it = std::lower_bound(std::begin(kElements), end, name, [](const THtmlElement& e, std::string_view n) {
-        return compareName(n, e.name) > 0;
-    });
-    return it != end && compareName(name, it->name) == 0 ? it : nullptr;
+    if (name.empty()) return nullptr;
+    const char first = lower(name[0]);
+    if (first < 'a' || first > 'z') return nullptr;
+    const Index& i = byLetter();
+    const auto [from, to] = i.runs[size_t(first - 'a')];
+    for (size_t k = from; k < to; ++k) {
+        const std::string_view n = i.names[k];
+        if (n.size() == name.size() &&
+            std::equal(n.begin() + 1, n.end(), name.begin() + 1, [](char a, char b) { return a == lower(b); }))
+            return &kElements[k];
+    }
+    return nullptr;
 }
 
 std::string_view htmlGlobalAttributes() { return kGlobal; }

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstring>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -90,10 +89,11 @@ size_t markupEnd(std::string_view t, size_t lt, size_t end, bool* inQuote = null
 
 // Whether before lies inside a comment that began further back.
 bool inComment(std::string_view t, size_t before) {
-    size_t lt = before;
-    do lt = lastOf(t, '<', lt);
-    while (lt != npos && !startsWith(t, lt, "<!--"));
-    return lt != npos && t.find("-->", lt + 2) == npos;
+    // '!' is rare in markup, '<' is everywhere.
+    size_t bang = before;
+    while ((bang = lastOf(t, '!', bang)) != npos)
+        if (bang > 0 && startsWith(t, bang - 1, "<!--")) return t.find("-->", bang + 1) == npos;
+    return false;
 }
 
 enum class Where { Text, Comment, Declaration, EndTag, StartTag, Quoted };
@@ -177,85 +177,99 @@ std::optional<Tag> previousTag(std::string_view t, size_t end) {
     }
 }
 
+bool sameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return lower(x) == lower(y);
+           });
+}
+
 // The start tag of a raw text element ending before end.
-size_t lastStartTag(std::string_view t, size_t end, std::string_view lowerName) {
+size_t lastStartTag(std::string_view t, size_t end, std::string_view name) {
     size_t lt = end;
-    while ((lt = lastOf(t, '<', lt)) != npos) {
-        const std::string_view name = nameAt(t, lt + 1, end);
-        if (name.size() == lowerName.size() &&
-            std::equal(name.begin(), name.end(), lowerName.begin(), [](char a, char b) { return lower(a) == b; }))
-            return lt;
-    }
+    while ((lt = lastOf(t, '<', lt)) != npos)
+        if (sameName(nameAt(t, lt + 1, end), name)) return lt;
     return npos;
 }
 
-bool closedByAny(const ts::THtmlElement& e, const std::vector<bool>& startedAfter) {
-    const auto elements = ts::htmlElements();
-    std::string_view names = e.closedBy;
-    while (!names.empty()) {
-        const size_t space = names.find(' ');
-        const ts::THtmlElement* by = ts::findHtmlElement(names.substr(0, space));
-        if (by && startedAfter[size_t(by - elements.data())]) return true;
-        names = space == npos ? std::string_view() : names.substr(space + 1);
+// The elements whose start tags came after a candidate, on its level.
+class Siblings {
+public:
+    void add(std::string_view name) {
+        if (const ts::THtmlElement* e = ts::findHtmlElement(name)) m_seen[indexOf(e)] = true;
     }
-    return false;
-}
+    bool endAny(const ts::THtmlElement& e) const {
+        std::string_view names = e.closedBy;
+        while (!names.empty()) {
+            const size_t space = names.find(' ');
+            const ts::THtmlElement* by = ts::findHtmlElement(names.substr(0, space));
+            if (by && m_seen[indexOf(by)]) return true;
+            names = space == npos ? std::string_view() : names.substr(space + 1);
+        }
+        return false;
+    }
+
+private:
+    static size_t indexOf(const ts::THtmlElement* e) { return size_t(e - ts::htmlElements().data()); }
+    std::vector<bool> m_seen = std::vector<bool>(ts::htmlElements().size());
+};
 
 // The name, as written, of the innermost element open at the end of t; empty
 // when none is. Walks back tag by tag: an end tag hides everything back to
 // its start tag, void elements never count, and an element whose end tag is
 // optional counts only until a later sibling's start tag ends it.
 QByteArray innermostOpen(std::string_view t) {
-    const auto elements = ts::htmlElements();
-    std::vector<bool> startedAfter(elements.size()); // siblings after the candidate
-    std::vector<std::string> pending;                // end tags waiting for their start tags
+    Siblings after;
+    std::vector<std::string_view> pending; // end tags waiting for their start tags
+    const auto closed = [&](std::string_view name) {
+        if (pending.empty()) after.add(name);
+    };
     size_t end = t.size();
     while (const std::optional<Tag> tag = previousTag(t, end)) {
         end = tag->start;
+        const std::string_view name = tag->name;
         if (tag->kind == Tag::Other) continue;
-        std::string name(tag->name);
-        std::transform(name.begin(), name.end(), name.begin(), lower);
-        const ts::THtmlElement* e = ts::findHtmlElement(name);
-        const auto closed = [&] {
-            if (pending.empty() && e) startedAfter[size_t(e - elements.data())] = true;
-        };
-        const unsigned flags = e ? e->flags : 0;
         if (tag->kind == Tag::End) {
-            if (flags & ts::THtmlElement::RawText) {
+            const ts::THtmlElement* e = ts::findHtmlElement(name);
+            if (e && (e->flags & ts::THtmlElement::RawText)) {
                 // Its content may look like anything: straight to its start.
                 const size_t start = lastStartTag(t, end, name);
                 if (start != npos) {
                     end = start;
-                    closed();
+                    closed(name);
                 }
             } else {
-                pending.push_back(std::move(name));
+                pending.push_back(name);
             }
             continue;
         }
-        if (tag->selfClosing || (flags & ts::THtmlElement::Void)) {
-            closed();
+        if (tag->selfClosing) {
+            closed(name);
             continue;
         }
-        if (!pending.empty()) {
-            if (pending.back() == name) {
-                pending.pop_back();
-                closed();
-            } else if (!(flags & ts::THtmlElement::OptionalEnd)) {
-                // End tags after it without their start tags were stray.
-                const auto it = std::find(pending.rbegin(), pending.rend(), name);
-                if (it != pending.rend()) {
-                    pending.erase(std::prev(it.base()), pending.end());
-                    closed();
-                }
+        if (!pending.empty() && sameName(pending.back(), name)) {
+            pending.pop_back();
+            closed(name);
+            continue;
+        }
+        const ts::THtmlElement* e = ts::findHtmlElement(name);
+        const unsigned flags = e ? e->flags : 0;
+        if (flags & ts::THtmlElement::Void) {
+            closed(name);
+        } else if (!pending.empty()) {
+            // Left open inside a closed element when its end is optional;
+            // otherwise the end tags after it without their start tags were stray.
+            if (flags & ts::THtmlElement::OptionalEnd) continue;
+            const auto it =
+                std::find_if(pending.rbegin(), pending.rend(), [&](std::string_view p) { return sameName(p, name); });
+            if (it != pending.rend()) {
+                pending.erase(std::prev(it.base()), pending.end());
+                closed(name);
             }
-            continue;
+        } else if (!(flags & ts::THtmlElement::OptionalEnd) || !after.endAny(*e)) {
+            return QByteArray(name.data(), qsizetype(name.size()));
+        } else {
+            closed(name);
         }
-        if ((flags & ts::THtmlElement::OptionalEnd) && closedByAny(*e, startedAfter)) {
-            closed();
-            continue;
-        }
-        return QByteArray(tag->name.data(), qsizetype(tag->name.size()));
     }
     return {};
 }
