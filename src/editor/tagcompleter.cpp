@@ -377,10 +377,10 @@ void TTagCompleter::charAdded(int ch) {
     if (ch == '/' && before == '<') {
         if (inText(t.substr(0, n - 2))) closeElement(pos);
     } else if (isLetter(char(ch)) && before == '<') {
-        if (inText(t.substr(0, n - 2))) show(List::Elements, 1, elementNames(isUpper(char(ch))));
+        if (inText(t.substr(0, n - 2))) show(List::Elements, t.substr(n - 1), elementNames(isUpper(char(ch))));
     } else if (isLetter(char(ch)) && isSpace(before)) {
         const Place place = placeAt(t.substr(0, n - 1));
-        if (place.where == Where::StartTag) show(List::Attributes, 1, attributesOf(t, place.lt));
+        if (place.where == Where::StartTag) show(List::Attributes, t.substr(n - 1), attributesOf(t, place.lt));
     }
 }
 
@@ -390,21 +390,30 @@ bool TTagCompleter::OfferAtCaret() {
     const std::string_view t = textBefore(m_editor, pos);
     size_t word = t.size();
     while (word > 0 && isNameChar(t[word - 1])) --word;
-    const int entered = int(t.size() - word);
     if (word == 0) return false;
-    if (t[word - 1] == '<' && entered > 0 && isLetter(t[word])) {
+    if (t[word - 1] == '<' && word < t.size() && isLetter(t[word])) {
         if (!inText(t.substr(0, word - 1))) return false;
-        show(List::Elements, entered, elementNames(isUpper(t[word])));
+        show(List::Elements, t.substr(word), elementNames(isUpper(t[word])));
         return true;
     }
     if (!isSpace(t[word - 1])) return false;
     const Place place = placeAt(t.substr(0, word));
     if (place.where != Where::StartTag) return false;
-    show(List::Attributes, entered, attributesOf(t, place.lt));
+    show(List::Attributes, t.substr(word), attributesOf(t, place.lt));
     return true;
 }
 
-void TTagCompleter::show(List kind, int entered, const QByteArray& names) {
+void TTagCompleter::show(List kind, std::string_view entered, const QByteArray& names) {
+    // Only the names that begin with what was typed; typing on narrows the
+    // choice further.
+    QByteArray offered;
+    for (const QByteArray& name : names.split(' ')) {
+        if (!sameName(std::string_view(name.constData(), std::min(size_t(name.size()), entered.size())), entered))
+            continue;
+        if (!offered.isEmpty()) offered += ' ';
+        offered += name;
+    }
+    if (offered.isEmpty()) return;
     auto sci = [this](unsigned int msg, unsigned long w = 0, long l = 0) { m_editor.SendScintilla(msg, w, l); };
     sci(Sci::SCI_AUTOCSETSEPARATOR, ' ');
     sci(Sci::SCI_AUTOCSETIGNORECASE, 1);
@@ -417,7 +426,7 @@ void TTagCompleter::show(List kind, int entered, const QByteArray& names) {
     sci(Sci::SCI_AUTOCSETMAXHEIGHT, 10);
     m_editor.SendScintilla(Sci::SCI_AUTOCSETFILLUPS, 0UL, "");
     m_editor.SendScintilla(Sci::SCI_AUTOCSTOPS, 0UL, kStops);
-    m_editor.SendScintilla(Sci::SCI_AUTOCSHOW, static_cast<unsigned long>(entered), names.constData());
+    m_editor.SendScintilla(Sci::SCI_AUTOCSHOW, static_cast<unsigned long>(entered.size()), offered.constData());
     m_list = m_editor.isListActive() ? kind : List::None;
 }
 

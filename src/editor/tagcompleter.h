@@ -1,5 +1,6 @@
 #pragma once
 #include <QObject>
+#include <string_view>
 
 class TSRichEdit;
 
@@ -29,7 +30,7 @@ private:
     explicit TTagCompleter(TSRichEdit& editor);
     void charAdded(int ch);
     void chosen(const char* text, int position);
-    void show(List kind, int entered, const QByteArray& names);
+    void show(List kind, std::string_view entered, const QByteArray& names);
     void closeElement(qint64 caret);
 
     TSRichEdit& m_editor;

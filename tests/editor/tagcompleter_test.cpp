@@ -52,6 +52,29 @@ TEST_F(TagCompletion, ElementNamesInTheCaseOfTheFirstLetterTyped) {
     }
 }
 
+TEST_F(TagCompletion, OnlyNamesThatBeginWithWhatWasTypedAreOffered) {
+    // Up stays on the first name that fits; Down goes to the next one.
+    struct Case {
+        const char* before;
+        const char* typed;
+        Qt::Key move;
+        const char* after;
+    };
+    const Case cases[] = {
+        {"", "<t", Qt::Key_Up, "<table"},
+        {"", "<t", Qt::Key_Down, "<tbody"},
+        {"<td ", "c", Qt::Key_Up, "<td char=\"\""},
+        {"<td ", "c", Qt::Key_Down, "<td charoff=\"\""},
+    };
+    for (const Case& c : cases) {
+        start(c.before);
+        type(c.typed);
+        press(c.move);
+        press(Qt::Key_Return);
+        EXPECT_EQ(text(), QByteArray(c.after));
+    }
+}
+
 TEST_F(TagCompletion, NothingIsOfferedInCommentsQuotedValuesTextOrEndTags) {
     struct Case {
         const char* before;
