@@ -5,6 +5,7 @@
 #include "app/tmain.h"
 #include "editor/accessibility.h"
 #include "editor/recovery.h"
+#include "editor/tagcompleter.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 
@@ -319,6 +320,72 @@ int coloured(const QString& path) {
     return 0;
 }
 
+// One typed character with the editor's repaint, in milliseconds.
+double keystroke(THTML& doc, Qt::Key key, char c) {
+    QElapsedTimer t;
+    t.start();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(QLatin1Char(c)));
+    QCoreApplication::sendEvent(doc.RichEdit(), &press);
+    doc.repaint();
+    QCoreApplication::processEvents();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+// With tag completion on: the '/' of "</" at line 400,000, closing the A
+// element open on that line, and at the start of that line, where nothing is
+// open in the 256 KB looked back over; beside a letter typed at the top. The
+// character before each timed one is typed untimed, so that none of them pays
+// for moving the control's gap between the top and line 400,000. Each edit is
+// undone before the next, so the document stays the same.
+int closing(const QString& path) {
+    THTML big;
+    const int deep = openAtDeepLine(big, path);
+    TSRichEdit* e = big.RichEdit();
+    TTagCompleter::Of(*e);
+    const qint64 length = e->ByteLength();
+    struct Place {
+        int line, col;
+    };
+    const Place top{2, int(e->GetLine(2).indexOf(QLatin1String("link ")) + 5)};
+    const Place inLink{deep, int(e->GetLine(deep).indexOf(QLatin1String("</A>")))};
+    const Place lineStart{deep, 0};
+    const auto goTo = [&](Place p) {
+        e->SetCaretRow(p.line);
+        e->SetCaretCol(p.col);
+        paint(big);
+    };
+    const auto undo = [&](int steps) {
+        for (int k = 0; k < steps; ++k) e->undo();
+        return e->ByteLength() == length;
+    };
+    std::vector<double> letter, closed, noneOpen;
+    for (int round = 0; round < 200; ++round) {
+        goTo(top);
+        keystroke(big, Qt::Key_Space, ' ');
+        letter.push_back(keystroke(big, Qt::Key_A, 'a'));
+        if (!undo(1)) return 1;
+
+        goTo(inLink);
+        keystroke(big, Qt::Key_Less, '<');
+        closed.push_back(keystroke(big, Qt::Key_Slash, '/'));
+        if (e->GetLine(deep).mid(inLink.col, 8) != QLatin1String("</A></A>")) return 1;
+        if (!undo(2)) return 1;
+
+        goTo(lineStart);
+        keystroke(big, Qt::Key_Less, '<');
+        noneOpen.push_back(keystroke(big, Qt::Key_Slash, '/'));
+        if (!e->GetLine(deep).startsWith(QLatin1String("</<TR>"))) return 1;
+        if (!undo(1)) return 1;
+    }
+    const double ref = median(letter);
+    std::printf("keystroke_top_ms=%.3f\n", ref);
+    std::printf("close_line_%d_ms=%.3f\nclose_line_%d_nothing_open_ms=%.3f\n", deep, median(closed), deep,
+                median(noneOpen));
+    std::printf("close_ratio=%.2f (target <= 1.5)\nclose_nothing_open_ratio=%.2f (target <= 1.5)\n",
+                median(closed) / ref, median(noneOpen) / ref);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -331,7 +398,8 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     installEditorAccessibility();
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s editor|floor|plain|empty|typing|journal|colours|startup [file]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s editor|floor|plain|empty|typing|journal|colours|closing|startup [file]\n",
+                     argv[0]);
         return 2;
     }
     const QString mode = QString::fromLocal8Bit(argv[1]);
@@ -343,5 +411,6 @@ int main(int argc, char** argv) {
     if (mode == QLatin1String("typing")) return typing(path);
     if (mode == QLatin1String("journal")) return journalled(path);
     if (mode == QLatin1String("colours")) return coloured(path);
+    if (mode == QLatin1String("closing")) return closing(path);
     return 2;
 }

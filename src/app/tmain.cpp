@@ -7,6 +7,7 @@
 #include "dialogs/tuploadftp.h"
 #include "editor/faces.h"
 #include "editor/primitives.h"
+#include "editor/tagcompleter.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "platform/clock.h"
@@ -175,6 +176,10 @@ void TMain::buildMenu() {
 
     QMenu* options = menu("Options1", QStringLiteral("&Options"));
     addEntry(options, "miPrefs", QStringLiteral("&Preferences..."), &TMain::miPrefsClick);
+    QAction* complete =
+        addEntry(options, "miCompleteTags", QStringLiteral("&Complete tags"), &TMain::miCompleteTagsClick);
+    complete->setCheckable(true);
+    complete->setChecked(ts::completeTagsSetting());
 
     QMenu* help = menu("miHelp", QStringLiteral("&Help"));
     addEntry(help, "miAbout", QStringLiteral("&About..."), &TMain::miAboutClick);
@@ -230,6 +235,8 @@ THTML* TMain::CreateDocument() {
     ts::connectTagCommands(*doc);
     connect(doc, &THTML::FilesDropped, this, [this](const QMimeData* data) { OpenDroppedFiles(data); });
     ts::connectUserTags(*doc);
+    TTagCompleter::Of(*doc->RichEdit())
+        .SetEnabled(findChild<QAction*>(QStringLiteral("miCompleteTags"))->isChecked());
     QMdiSubWindow* sub = m_mdi->addSubWindow(doc);
     sub->resize(646, 480);
     sub->setWindowIcon(windowIcon());
@@ -378,6 +385,12 @@ void TMain::miPrefsClick() {
     // The dialog saves as it closes, whichever way; its result means nothing here.
     TPrefs prefs(this);
     prefs.exec();
+}
+
+void TMain::miCompleteTagsClick() {
+    const bool on = findChild<QAction*>(QStringLiteral("miCompleteTags"))->isChecked();
+    for (THTML* doc : Documents()) TTagCompleter::Of(*doc->RichEdit()).SetEnabled(on);
+    ts::runCommand(this, [on] { ts::storeCompleteTagsSetting(on); });
 }
 
 void TMain::miFTPClick() {

@@ -59,6 +59,8 @@ public slots:
     void miUserTagsClick();
     void miFTPClick();
     void miPrefsClick();
+    // Turns tag completion on or off in every document, open or yet to come.
+    void miCompleteTagsClick();
     void miAboutClick();
     // The start-up sequence, run when the window is first shown.
     void FormShow();

@@ -2,6 +2,7 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "settings/tprefs.h"
+#include "support/editorfixture.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
 
@@ -204,6 +205,7 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"miTools", "&Tools", "miHPWiz", "&Homepage Wizard", {}},
         {"miTools", "&Tools", "miUserTags", "User-&Tags", {}},
         {"Options1", "&Options", "miPrefs", "&Preferences...", {}},
+        {"Options1", "&Options", "miCompleteTags", "&Complete tags", {}},
         {"miHelp", "&Help", "miAbout", "&About...", {}},
     };
     for (const Entry& e : entries) {
@@ -221,6 +223,52 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miFile"))->actions()) fileNames << a->objectName();
     EXPECT_EQ(fileNames, (QStringList{"miNew", "miOpen", "N1", "miSave", "miSaveAS", "N2", "miPrinterSetup",
                                       "miPrint", "miPreview", "N3", "miExit"}));
+    QStringList optionNames;
+    for (QAction* a : m.findChild<QMenu*>(QStringLiteral("Options1"))->actions()) optionNames << a->objectName();
+    EXPECT_EQ(optionNames, (QStringList{"miPrefs", "miCompleteTags"}));
+}
+
+TEST(MainWindow, CompleteTagsSwitchesEveryDocumentAtOnceAndIsKept) {
+    Started s;
+    TMain& m = s.start();
+    auto* complete = m.findChild<QAction*>(QStringLiteral("miCompleteTags"));
+    ASSERT_TRUE(complete->isCheckable());
+    EXPECT_TRUE(complete->isChecked());
+    const auto stored = [] {
+        return std::get<bool>(TQuillonRegistry().ReadValue(
+            hkey::CurrentUser, QStringLiteral("Software\\Quillon\\Tagsmith\\Application\\Editing"),
+            QStringLiteral("CompleteTags"), true));
+    };
+    const auto newDocument = [&](const char* text) {
+        m.sbNewClick();
+        TSRichEdit* e = m.ActiveDocument()->RichEdit();
+        e->SetDocumentBytes(text);
+        e->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+        return e;
+    };
+    TSRichEdit* first = newDocument("<B>x");
+    QTest::keyClicks(first, QStringLiteral("</"));
+    EXPECT_EQ(ts::test::documentText(*first), QByteArray("<B>x</B>"));
+    // A palette button inserts its text as it is, and opens no list.
+    m.ActiveDocument()->Palette().button(QStringLiteral("sbBold"))->click();
+    EXPECT_EQ(ts::test::documentText(*first), QByteArray("<B>x</B><B></B>"));
+    EXPECT_FALSE(first->isListActive());
+
+    complete->trigger();
+    EXPECT_FALSE(complete->isChecked());
+    EXPECT_FALSE(stored());
+    QTest::keyClicks(first, QStringLiteral("y</"));
+    EXPECT_EQ(ts::test::documentText(*first), QByteArray("<B>x</B><B>y</</B>"));
+    TSRichEdit* second = newDocument("<I>x");
+    QTest::keyClicks(second, QStringLiteral("</"));
+    EXPECT_EQ(ts::test::documentText(*second), QByteArray("<I>x</"));
+    EXPECT_FALSE(TMain().findChild<QAction*>(QStringLiteral("miCompleteTags"))->isChecked());
+
+    complete->trigger();
+    EXPECT_TRUE(stored());
+    QTest::keyClicks(second, QStringLiteral("<U>z</"));
+    EXPECT_EQ(ts::test::documentText(*second), QByteArray("<I>x</<U>z</U>"));
+    for (THTML* doc : m.Documents()) doc->RichEdit()->ClearModified();
 }
 
 TEST(MainWindow, PreferencesOpensTheDialogModallyAndItSavesOnClose) {
