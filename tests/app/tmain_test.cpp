@@ -197,6 +197,7 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"miFile", "&File", "miSaveAS", "Save &as...", {}},
         {"miFile", "&File", "miPrinterSetup", "P&rinter setup...", {}},
         {"miFile", "&File", "miPrint", "&Print...", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"miFile", "&File", "miRecent", "Recent &files", {}},
         {"miFile", "&File", "miExit", "E&xit", {}},
         {"miEdit", "&Edit", "miFind", "F&ind...", {}},
         {"miEdit", "&Edit", "miFindNext", "Find &next", QKeySequence(Qt::Key_F3)},
@@ -204,6 +205,7 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"miTools", "&Tools", "miHPWiz", "&Homepage Wizard", {}},
         {"miTools", "&Tools", "miUserTags", "User-&Tags", {}},
         {"Options1", "&Options", "miPrefs", "&Preferences...", {}},
+        {"Options1", "&Options", "miReopenDocuments", "&Restore documents at start", {}},
         {"miHelp", "&Help", "miAbout", "&About...", {}},
     };
     for (const Entry& e : entries) {
@@ -220,7 +222,9 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
     QStringList fileNames;
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miFile"))->actions()) fileNames << a->objectName();
     EXPECT_EQ(fileNames, (QStringList{"miNew", "miOpen", "N1", "miSave", "miSaveAS", "N2", "miPrinterSetup",
-                                      "miPrint", "miPreview", "N3", "miExit"}));
+                                      "miPrint", "miPreview", "miRecent", "N3", "miExit"}));
+    // The switch comes after everything else in Options.
+    EXPECT_EQ(m.findChild<QMenu*>(QStringLiteral("Options1"))->actions().last()->objectName(), "miReopenDocuments");
 }
 
 TEST(MainWindow, PreferencesOpensTheDialogModallyAndItSavesOnClose) {
