@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Open, show, save and type in 50 MB and 200 MB HTML files, and start the
 # program; prints the editor's figures beside the bare QScintilla floor,
-# QPlainTextEdit, cp and a bare Qt window.
+# QPlainTextEdit, cp and a bare Qt window; the start with ten documents of
+# the last run to reopen beside the empty start.
 # Usage: bash bench/app/file_bench.sh [build-dir]   (default build/release)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -84,5 +85,5 @@ get = lambda suffix: float(next(x for k, x in v.items() if k.endswith(suffix)))
 print('  tag colours / plain = %.2f (target <= 1.0, within noise)   tag colours / html lexer = %.2f' % (
     get('tag_colours_ms') / get('plain_ms'), get('tag_colours_ms') / get('html_lexer_ms')))
 PY
-echo "start-up to the first painted frame (medians of 15 runs, taking turns):"
+echo "start-up to the first painted frame, empty and with 10 documents to reopen (medians of 15 runs, taking turns):"
 "$bin" startup | sed 's/^/  /'
