@@ -205,8 +205,8 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"miTools", "&Tools", "miHPWiz", "&Homepage Wizard", {}},
         {"miTools", "&Tools", "miUserTags", "User-&Tags", {}},
         {"Options1", "&Options", "miPrefs", "&Preferences...", {}},
-        {"Options1", "&Options", "miReopenDocuments", "&Restore documents at start", {}},
         {"miHelp", "&Help", "miAbout", "&About...", {}},
+        {"Options1", "&Options", "miReopenDocuments", "&Restore documents at start", {}},
     };
     for (const Entry& e : entries) {
         auto* menu = m.findChild<QMenu*>(QString::fromLatin1(e.menu));
