@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Open, show, save and type in 50 MB and 200 MB HTML files, and start the
 # program; prints the editor's figures beside the bare QScintilla floor,
-# QPlainTextEdit, cp and a bare Qt window.
+# QPlainTextEdit, cp and a bare Qt window; the start with ten documents of
+# the last run to reopen beside the empty start.
 # Usage: bash bench/app/file_bench.sh [build-dir]   (default build/release)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -86,5 +87,5 @@ print('  tag colours / plain = %.2f (target <= 1.0, within noise)   tag colours 
 PY
 echo "tag completion (the '/' of \"</\" at line 400,000 of 50 MB beside a letter typed at the top):"
 "$bin" closing "$work/doc50.html" | sed 's/^/  /'
-echo "start-up to the first painted frame (medians of 15 runs, taking turns):"
+echo "start-up to the first painted frame, empty and with 10 documents to reopen (medians of 15 runs, taking turns):"
 "$bin" startup | sed 's/^/  /'

@@ -1,7 +1,10 @@
 #include "app/tmain.h"
 
+#include "app/openfiles.h"
 #include "app/preview.h"
 #include "app/printing.h"
+#include "app/recentfiles.h"
+#include "app/reopen.h"
 #include "app/trecovery.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tuploadftp.h"
@@ -101,7 +104,7 @@ QStringList localFiles(const QMimeData* data) {
 
 bool TMain::OpenDroppedFiles(const QMimeData* data) {
     const QStringList files = localFiles(data);
-    for (const QString& file : files) openDocumentFile(file);
+    for (const QString& file : files) OpenDocumentFile(file);
     return !files.isEmpty();
 }
 
@@ -158,6 +161,7 @@ void TMain::buildMenu() {
     addEntry(file, "miPrinterSetup", QStringLiteral("P&rinter setup..."), &TMain::miPrinterSetupClick);
     addEntry(file, "miPrint", QStringLiteral("&Print..."), &TMain::sbPrintClick, QKeySequence(Qt::CTRL | Qt::Key_P));
     addEntry(file, "miPreview", QStringLiteral("Pre&view"), &TMain::sbPreviewClick, QKeySequence(Qt::Key_F9));
+    m_recent = new ts::RecentFiles(*this, file);
     separator(file, "N3");
     addEntry(file, "miExit", QStringLiteral("E&xit"), &TMain::sbExitClick);
 
@@ -183,6 +187,9 @@ void TMain::buildMenu() {
 
     QMenu* help = menu("miHelp", QStringLiteral("&Help"));
     addEntry(help, "miAbout", QStringLiteral("&About..."), &TMain::miAboutClick);
+
+    // Last in Options, after whatever else goes there.
+    ts::addReopenSwitch(*this, options);
 }
 
 void TMain::buildSpeedPanel() {
@@ -287,18 +294,18 @@ void TMain::FormShow() {
     });
     if (!read) return;
     offerRecovery(*this);
-    // Only the first argument counts, and only when it names an HTML file.
-    if (!m_arguments.isEmpty()) {
-        const QString& first = m_arguments.first();
-        if (!first.isEmpty() && first.contains(QLatin1String(".htm"))) openDocumentFile(first);
-    }
+    // The documents of the last run, then the command line's file in front.
+    ts::openStartDocuments(*this, ts::commandLineFile(m_arguments));
 }
 
-void TMain::openDocumentFile(const QString& path) {
+THTML* TMain::OpenDocumentFile(const QString& path, bool* loaded) {
     THTML* doc = CreateDocument();
     doc->SetFileName(path);
-    ts::runCommand(this, [&] { doc->LoadDocument(); });
+    const bool done = ts::runCommand(this, [&] { doc->LoadDocument(); });
     ShowDocument(doc);
+    if (done) m_recent->Add(path);
+    if (loaded) *loaded = done;
+    return doc;
 }
 
 void TMain::sbNewClick() {
@@ -311,19 +318,24 @@ void TMain::sbNewClick() {
 void TMain::sbOpenClick() {
     std::optional<QString> path;
     if (!ts::runCommand(this, [&] { path = ts::commonDialogs().openFileName(this); }) || !path) return;
-    openDocumentFile(*path);
+    OpenDocumentFile(*path);
 }
 
 void TMain::sbSaveClick() {
     THTML* doc = ActiveDocument();
     if (!doc) return;
-    ts::runCommand(this, [&] { doc->Save(); });
+    const bool untitled = doc->FileName() == untitledName();
+    bool saved = false;
+    ts::runCommand(this, [&] { saved = doc->Save(); });
+    if (saved && untitled) m_recent->Add(doc->FileName());
 }
 
 void TMain::miSaveAsClick() {
     THTML* doc = ActiveDocument();
     if (!doc) return;
-    ts::runCommand(this, [&] { doc->SaveAs(); });
+    bool saved = false;
+    ts::runCommand(this, [&] { saved = doc->SaveAs(); });
+    if (saved) m_recent->Add(doc->FileName());
 }
 
 void TMain::miPrinterSetupClick() {
@@ -423,6 +435,7 @@ void TMain::CheckDiskFiles() {
 void TMain::closeEvent(QCloseEvent* e) {
     // Every document is asked first; one refusal keeps everything open.
     const QList<THTML*> docs = Documents();
+    ts::ExitRecord record(*this);
     for (THTML* doc : docs) {
         bool mayClose = false;
         ts::runCommand(this, [&] { mayClose = doc->FormCloseQuery(); });
@@ -431,6 +444,7 @@ void TMain::closeEvent(QCloseEvent* e) {
             return;
         }
     }
+    record.Commit();
     for (THTML* doc : docs) doc->CloseApproved();
     e->accept();
 }

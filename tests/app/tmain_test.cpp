@@ -198,6 +198,7 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"miFile", "&File", "miSaveAS", "Save &as...", {}},
         {"miFile", "&File", "miPrinterSetup", "P&rinter setup...", {}},
         {"miFile", "&File", "miPrint", "&Print...", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"miFile", "&File", "miRecent", "Recent &files", {}},
         {"miFile", "&File", "miExit", "E&xit", {}},
         {"miEdit", "&Edit", "miFind", "F&ind...", {}},
         {"miEdit", "&Edit", "miFindNext", "Find &next", QKeySequence(Qt::Key_F3)},
@@ -207,6 +208,7 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"Options1", "&Options", "miPrefs", "&Preferences...", {}},
         {"Options1", "&Options", "miCompleteTags", "&Complete tags", {}},
         {"miHelp", "&Help", "miAbout", "&About...", {}},
+        {"Options1", "&Options", "miReopenDocuments", "&Restore documents at start", {}},
     };
     for (const Entry& e : entries) {
         auto* menu = m.findChild<QMenu*>(QString::fromLatin1(e.menu));
@@ -222,10 +224,10 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
     QStringList fileNames;
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miFile"))->actions()) fileNames << a->objectName();
     EXPECT_EQ(fileNames, (QStringList{"miNew", "miOpen", "N1", "miSave", "miSaveAS", "N2", "miPrinterSetup",
-                                      "miPrint", "miPreview", "N3", "miExit"}));
+                                      "miPrint", "miPreview", "miRecent", "N3", "miExit"}));
     QStringList optionNames;
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("Options1"))->actions()) optionNames << a->objectName();
-    EXPECT_EQ(optionNames, (QStringList{"miPrefs", "miCompleteTags"}));
+    EXPECT_EQ(optionNames, (QStringList{"miPrefs", "miCompleteTags", "miReopenDocuments"}));
 }
 
 TEST(MainWindow, CompleteTagsSwitchesEveryDocumentAtOnceAndIsKept) {
