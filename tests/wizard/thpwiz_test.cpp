@@ -369,9 +369,12 @@ TEST_F(Wizard, LocateButtonsFillTheirFieldFromTheURLBuilder) {
     for (const auto& [button, field] : buttons) {
         tabs->setCurrentWidget(get(button)->parentWidget());
         get<QLineEdit>(field)->setText(QStringLiteral("old"));
-        answerURLBuilder(QString::fromLatin1(button), false);
-        click(button);
-        EXPECT_EQ(get<QLineEdit>(field)->text(), "old") << button;
+        // Cancel, and OK with nothing changed in the builder, keep the field.
+        for (const auto& [server, ok] : {std::pair{QString::fromLatin1(button), false}, std::pair{QString(), true}}) {
+            answerURLBuilder(server, ok);
+            click(button);
+            EXPECT_EQ(get<QLineEdit>(field)->text(), "old") << button << (ok ? " OK" : " Cancel");
+        }
         answerURLBuilder(QString::fromLatin1(button), true);
         click(button);
         EXPECT_EQ(get<QLineEdit>(field)->text(), QStringLiteral("http://%1//").arg(QString::fromLatin1(button)));
