@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -382,6 +383,16 @@ TEST_F(Wizard, LocateButtonsFillTheirFieldFromTheURLBuilder) {
     // Each button fills only its own field.
     EXPECT_EQ(wiz.values().eURL, "http://sbLocateURL//");
     EXPECT_EQ(wiz.values().eBGImage, "http://sbLocateBGImg//");
+}
+
+TEST_F(Wizard, AMegabyteDataURLPastedAsThePictureGoesInWhole) {
+    click("cbUsePic");
+    tabs->setCurrentWidget(get("eImage")->parentWidget());
+    const QString url = QStringLiteral("data:image/png;base64,") + QString(1 << 20, QLatin1Char('Q'));
+    QApplication::clipboard()->setText(url);
+    QTest::keyClick(get<QLineEdit>("eImage"), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(wiz.values().eImage.size(), url.size());
+    EXPECT_TRUE(wiz.values().eImage == url);
 }
 
 TEST_F(Wizard, NameFieldIsRefilledWhenTheURLBuilderCloses) {
