@@ -4,6 +4,7 @@
 #include "platform/commondialogs.h"
 #include "tags/builderdialog.h"
 #include "tags/fonttable.h"
+#include "tags/htmlcolour.h"
 #include "tags/swatch.h"
 #include "ui_ttableedit.h"
 
@@ -29,6 +30,7 @@ TTableEdit::TTableEdit(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     ui->sgTable->installEventFilter(this);
     connect(ui->eNrCols, &QLineEdit::textChanged, this, &TTableEdit::TableChange);
     connect(ui->eNrRows, &QLineEdit::textChanged, this, &TTableEdit::TableChange);
+    connect(ui->eCellCol, &QLineEdit::textChanged, this, &TTableEdit::eCellColChange);
     connect(ui->sbChooseCol, &QToolButton::clicked, this, &TTableEdit::sbChooseColClick);
     connect(ui->bbOK, &QPushButton::clicked, this, &TTableEdit::bbOKClick);
     ts::setUpBuilderDialog(*this, ui->bbOK, ui->bbCancel, false);
@@ -63,8 +65,14 @@ void TTableEdit::TableChange() {
     });
 }
 
+void TTableEdit::eCellColChange() {
+    // The swatch shows a colour as it is typed; otherwise the one chosen last.
+    ts::showSwatch(ui->eColor, ts::typedColour(ui->eCellCol->text()).value_or(m_colour));
+}
+
 void TTableEdit::sbChooseColClick() {
-    const std::optional<QColor> chosen = ts::commonDialogs().color(this, m_colour);
+    const std::optional<QColor> chosen =
+        ts::commonDialogs().color(this, ts::typedColour(ui->eCellCol->text()).value_or(m_colour));
     if (!chosen) return;
     const ts::TColorRef colour = ts::colorRef(*chosen);
     m_colour = ts::toQColor(colour);
@@ -81,7 +89,8 @@ void TTableEdit::bbOKClick() {
     f.cellPadding = ui->eCellPadding->text();
     f.cellSpacing = ui->eCellSpacing->text();
     f.caption = ui->eCaption->text();
-    f.colourChosen = m_colourChosen;
+    // A colour typed in counts as chosen too.
+    f.colourChosen = m_colourChosen || ts::typedColour(ui->eCellCol->text()).has_value();
     f.cellColour = ui->eCellCol->text();
     const QTableWidget* grid = ui->sgTable;
     for (int r = 0; r < grid->rowCount(); ++r) {
