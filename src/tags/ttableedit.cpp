@@ -8,6 +8,7 @@
 #include "tags/swatch.h"
 #include "ui_ttableedit.h"
 
+#include <QAbstractItemDelegate>
 #include <QEvent>
 
 TTableEdit::TTableEdit(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TTableEdit>()) {
@@ -58,6 +59,8 @@ void TTableEdit::TableChange() {
         const std::optional<int> count = ts::tableCount(field->text());
         // The grid keeps its size when the text is no number.
         if (!count) throw TError(ts::notAnIntegerMessage(field->text()));
+        // What is being typed is in the grid before the grid changes under it.
+        commitOpenCell();
         if (field == ui->eNrCols)
             ui->sgTable->setColumnCount(*count);
         else
@@ -81,9 +84,17 @@ void TTableEdit::sbChooseColClick() {
     m_colourChosen = true;
 }
 
+void TTableEdit::commitOpenCell() {
+    // The cell being typed into hands its text to the grid and stays open for more.
+    QTableWidget* grid = ui->sgTable;
+    const QModelIndex cell = grid->currentIndex();
+    if (QWidget* editor = grid->indexWidget(cell))
+        grid->itemDelegateForIndex(cell)->setModelData(editor, grid->model(), cell);
+}
+
 void TTableEdit::bbOKClick() {
     // A cell still being typed into counts with what it holds now.
-    ui->sgTable->setCurrentIndex(QModelIndex());
+    commitOpenCell();
     ts::TQuickTableFields f;
     f.borderWidth = ui->eBorderWidth->text();
     f.cellPadding = ui->eCellPadding->text();

@@ -30,6 +30,7 @@ private slots:
     void bbOKClick();
 
 private:
+    void commitOpenCell();
     void eCellColChange();
 
     std::unique_ptr<Ui::TTableEdit> ui;

@@ -305,6 +305,28 @@ TEST(QuickTableColour, ATypedColourCountsAsChosenAndGoesInAsTyped) {
     }
 }
 
+TEST_F(QuickTableDialog, ACellBeingTypedIntoIsInTheGridBeforeItChangesSizeAndStaysOpen) {
+    auto* udRows = child<TUpDown>(dlg, "udRows");
+    auto* udCols = child<TUpDown>(dlg, "udCols");
+    QTest::mouseClick(udRows->upButton(), Qt::LeftButton);
+    typeIntoCell(1, 0, "kept");
+    QWidget* editor = QApplication::focusWidget();
+    QTest::mouseClick(udCols->upButton(), Qt::LeftButton);
+    ASSERT_EQ(grid->columnCount(), 2);
+    ASSERT_NE(grid->item(1, 0), nullptr);
+    EXPECT_EQ(grid->item(1, 0)->text(), "kept");
+    // Typing goes on in the same cell.
+    EXPECT_EQ(QApplication::focusWidget(), editor);
+    QTest::keyClicks(QApplication::focusWidget(), "!");
+    QTest::mouseClick(udRows->upButton(), Qt::LeftButton);
+    EXPECT_EQ(grid->item(1, 0)->text(), "kept!");
+    clickOk(dlg);
+    EXPECT_EQ(dlg.tableLines(),
+              QStringList({"<TABLE BORDER=1 CELLPADDING=0 CELLSPACING=0>", "  <TR>", "    <TD></TD>", "    <TD></TD>",
+                           "  </TR>", "  <TR>", "    <TD>kept!</TD>", "    <TD></TD>", "  </TR>", "  <TR>", "    <TD></TD>",
+                           "    <TD></TD>", "  </TR>", "</TABLE>"}));
+}
+
 // ---- Table and Table caption ----
 
 TEST(TableDialog, BorderCheckBoxAlignListAndColour) {
