@@ -344,12 +344,15 @@ UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qi
                            ? QString()
                            : QStringLiteral(" (it offered %1)").arg(QString::fromLatin1(transfer.hostKeyFingerprint)));
     } else if (sftp && transfer.hostKey == CURLKHMATCH_MISMATCH) {
+        // known_hosts names a server on another port than 22 as "[host]:port".
+        const QString entry = target.port == 22 ? host : QStringLiteral("'[%1]:%2'").arg(host).arg(target.port);
         why = QStringLiteral("the host key of %1 differs from the one among the known hosts (%2): the server may not be the one "
-                             "you trust. If its key really changed%3, remove the old entry with \"ssh-keygen -R %1\" and add the new one")
+                             "you trust. If its key really changed%3, remove the old entry with \"ssh-keygen -R %4\" and add the new one")
                   .arg(host, QString::fromLocal8Bit(knownHosts),
                        transfer.hostKeyFingerprint.isEmpty()
                            ? QString()
-                           : QStringLiteral(" (it now offers %1)").arg(QString::fromLatin1(transfer.hostKeyFingerprint)));
+                           : QStringLiteral(" (it now offers %1)").arg(QString::fromLatin1(transfer.hostKeyFingerprint)),
+                       entry);
     } else if (code == CURLE_PEER_FAILED_VERIFICATION) {
         why = QStringLiteral("the server's certificate could not be verified, nothing was sent (%1)").arg(QString::fromUtf8(error));
     } else {

@@ -480,7 +480,8 @@ TEST(Upload, SftpRefusesAnUnknownHostKeyAndAKeyTheServerDoesNotKnow) {
         {"unknown host key", &home, QString(),
          {"not among the known hosts", QStringLiteral("ssh-keyscan -p %1 127.0.0.1").arg(server.port), server.fingerprint()}},
         {"another key for this host", &home, server.knownHostsLine().section(' ', 0, 0) + ' ' + readAll(strangerKey + ".pub"),
-         {"differs from the one among the known hosts", "ssh-keygen -R 127.0.0.1", server.fingerprint()}},
+         {"differs from the one among the known hosts", QStringLiteral("\"ssh-keygen -R '[127.0.0.1]:%1'\"").arg(server.port),
+          server.fingerprint()}},
         {"key not authorized", &stranger, server.knownHostsLine(), {"login refused", strangerKey + ".pub", "authorized keys"}},
     };
     for (Case& c : cases) {
@@ -495,6 +496,14 @@ TEST(Upload, SftpRefusesAnUnknownHostKeyAndAKeyTheServerDoesNotKnow) {
         EXPECT_TRUE(results[1].message.startsWith("not sent, ")) << report.toStdString();
         EXPECT_FALSE(report.contains(kPassword));
         EXPECT_TRUE(QDir(remote.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+        // The command the message advises removes the host's entry.
+        const QRegularExpressionMatch advice =
+            QRegularExpression(QStringLiteral("\"ssh-keygen -R '?([^'\"]+)'?\"")).match(results[0].message);
+        if (advice.hasMatch()) {
+            const QString knownHosts = c.home->dir.filePath(QStringLiteral(".ssh/known_hosts"));
+            runTool("ssh-keygen", {"-R", advice.captured(1), "-f", knownHosts});
+            EXPECT_EQ(readAll(knownHosts).toStdString(), "");
+        }
     }
 }
 
