@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -36,6 +37,8 @@ UploadTarget parseUploadHost(const QString& host) {
     t.port = url.port(t.protocol == UploadProtocol::Sftp ? 22 : 21);
     return t;
 }
+
+QString remoteName(const QString& path) { return QFileInfo(path).fileName(); }
 
 QString uploadReport(const std::vector<UploadResult>& results) {
     QStringList lines;
@@ -187,7 +190,19 @@ void Upload::run() {
     qint64 total = 0;
     for (const QString& path : m_files) total += std::max<qint64>(QFileInfo(path).size(), 0);
     qint64 done = 0;
-    for (int i = 0; i < m_files.size(); ++i) m_results.push_back(send(i, m_files[i], done, total));
+    QSet<QString> names;
+    for (int i = 0; i < m_files.size(); ++i) {
+        const QString name = remoteName(m_files[i]);
+        if (names.contains(name)) {
+            // It would overwrite the file of this name sent a moment ago.
+            done += std::max<qint64>(QFileInfo(m_files[i]).size(), 0);
+            m_results.push_back(
+                {name, false, QStringLiteral("not sent, an earlier file of the list goes to the same name")});
+            continue;
+        }
+        names.insert(name);
+        m_results.push_back(send(i, m_files[i], done, total));
+    }
     QMetaObject::invokeMethod(
         this,
         [this, done, total] {
@@ -201,7 +216,7 @@ void Upload::run() {
 UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qint64 total) {
     const QFileInfo info(path);
     UploadResult result;
-    result.file = info.fileName();
+    result.file = remoteName(path);
     const qint64 size = std::max<qint64>(info.size(), 0);
     const qint64 base = doneBefore;
     doneBefore += size;

@@ -28,6 +28,9 @@ struct UploadTarget {
 // Reads the host setting; throws TError when it names no host or another protocol.
 UploadTarget parseUploadHost(const QString& host);
 
+// The name a local file gets on the server: its bare file name.
+QString remoteName(const QString& path);
+
 struct UploadResult {
     QString file;    // the bare name it was to get on the server
     bool arrived = false;
@@ -39,8 +42,9 @@ QString uploadReport(const std::vector<UploadResult>& results);
 
 // Sends files one after another on a worker thread that touches no widget.
 // Each file goes to a temporary name first and is renamed when complete, so
-// nothing half-sent ever carries the final name. Signals come on the thread
-// that owns this object.
+// nothing half-sent ever carries the final name. A file whose remote name an
+// earlier file of the list already takes is not sent. Signals come on the
+// thread that owns this object.
 class Upload : public QObject {
     Q_OBJECT
 

@@ -188,6 +188,31 @@ TEST(Upload, DialogSendsEveryFileByteForByteIntoANewFolderAndReportsEach) {
     EXPECT_FALSE(upload->isEnabled());
 }
 
+TEST(Upload, TwoFilesOfOneNameAreRefusedByTheListAndByTheTransfer) {
+    FtpServer server;
+    LocalFiles local, other;
+    other.write(QStringLiteral("index.htm"), "<P>another index</P>");
+    ts::test::ScopedPlatform platform;
+
+    TUploadFTP dlg;
+    listFiles(dlg, local, {QStringLiteral("index.htm"), QStringLiteral("big.bin")});
+    listFiles(dlg, other, {QStringLiteral("index.htm")});
+    EXPECT_EQ(dlg.Files().join('|').toStdString(),
+              local.paths({QStringLiteral("index.htm"), QStringLiteral("big.bin")}).join('|').toStdString());
+    ASSERT_EQ(platform.boxes.shown.size(), 1u);
+    EXPECT_EQ(platform.boxes.shown[0].kind, ts::BoxKind::Warning);
+    EXPECT_TRUE(platform.boxes.shown[0].text.contains("\"index.htm\"")) << platform.boxes.shown[0].text.toStdString();
+
+    // Handed such a list anyway, the transfer sends the first only.
+    const auto results =
+        runUpload(account(server), local.paths({QStringLiteral("index.htm")}) + other.paths({QStringLiteral("index.htm")}));
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_TRUE(results[0].arrived) << results[0].message.toStdString();
+    EXPECT_FALSE(results[1].arrived);
+    EXPECT_TRUE(results[1].message.startsWith("not sent, ")) << results[1].message.toStdString();
+    EXPECT_EQ(server.content(QStringLiteral("new/site/index.htm")), local.bytes[QStringLiteral("index.htm")]);
+}
+
 TEST(Upload, WrongPasswordIsALoginErrorAndChangesNothing) {
     FtpServer server;
     LocalFiles local;
