@@ -216,10 +216,11 @@ TEST_F(DiskChanges, NoSecondQuestionWhileOneIsOpen) {
     struct Reentering : ts::ScriptedMessageBoxes {
         std::function<void()> meanwhile;
         int open = 0, mostOpen = 0;
-        Answer askYesNo(QWidget* parent, const QString& text) override {
+        using ScriptedMessageBoxes::askYesNo;
+        Answer askYesNo(QWidget* parent, const QString& text, Answer preferred) override {
             mostOpen = std::max(mostOpen, ++open);
             if (meanwhile) std::exchange(meanwhile, nullptr)();
-            const Answer a = ScriptedMessageBoxes::askYesNo(parent, text);
+            const Answer a = ScriptedMessageBoxes::askYesNo(parent, text, preferred);
             --open;
             return a;
         }
