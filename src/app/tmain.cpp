@@ -271,15 +271,16 @@ void TMain::showEvent(QShowEvent* e) {
 }
 
 void TMain::FormShow() {
-    // Settings that cannot be read stop the start-up here: every document
-    // would fail on the same value again.
     const bool read = ts::runCommand(this, [&] {
         const TPrefsRecord prefs = TPrefsRecord::load();
         if (prefs.AppMaxi) setWindowState(windowState() | Qt::WindowMaximized);
         if (prefs.NewDoc) sbNewClick();
     });
-    if (!read) return;
+    // The unsaved work of the last run comes back whatever the settings hold.
     offerRecovery(*this);
+    // Settings that cannot be read stop the start-up here: every document
+    // would fail on the same value again.
+    if (!read) return;
     // Only the first argument counts, and only when it names an HTML file.
     if (!m_arguments.isEmpty()) {
         const QString& first = m_arguments.first();

@@ -236,7 +236,17 @@ void THTML::InitNewDocument(bool noTemplate) {
 
 void THTML::RecoverDocument(const ts::RecoveredDocument& recovered) {
     m_journal.reset();
-    const TPrefsRecord prefs = TPrefsRecord::loadForEditor();
+    TPrefsRecord prefs;
+    try {
+        prefs = TPrefsRecord::loadForEditor();
+    } catch (const TError&) {
+        // Settings that cannot be read were reported at start; the text
+        // comes back all the same, in the editor's own font and colours.
+        prefs = TPrefsRecord{};
+        prefs.Links = TPrefsRecord::kInitialLinks;
+        prefs.Images = TPrefsRecord::kInitialImages;
+        prefs.Other = TPrefsRecord::kInitialOther;
+    }
     if (prefs.DocMaxi) maximiseInFrame();
     applySettingsAppearance(prefs);
     m_fileName = recovered.header.fileName;

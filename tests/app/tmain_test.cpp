@@ -1,9 +1,11 @@
 #include "app/tmain.h"
+#include "editor/recovery.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "settings/tprefs.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
+#include "../tags/modal.h"
 
 #include <QAction>
 #include <QApplication>
@@ -163,6 +165,38 @@ TEST(StartUp, DamagedSettingsAreReportedAndTheProgramGoesOn) {
     QFile again(s.registry.path());
     ASSERT_TRUE(again.open(QIODevice::ReadOnly));
     EXPECT_EQ(again.readAll(), QByteArray("this is not a registry file\r\n"));
+}
+
+// The settings cannot be read, but the unsaved work of the last run is still offered.
+TEST(StartUp, DamagedSettingsStillOfferRecovery) {
+    Started s;
+    QTemporaryDir journals;
+    const QString folder = journals.filePath(QStringLiteral("recovery"));
+    ts::setRecoveryFolder(folder);
+    {
+        // The journal of a program that ended without saving.
+        THTML doc;
+        doc.SetFileName(untitledName());
+        doc.InitNewDocument(true);
+        doc.RichEdit()->SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, 0ul, "recover me");
+        ASSERT_TRUE(doc.Journal() && doc.Journal()->Flush());
+        ASSERT_TRUE(QFile::copy(doc.Journal()->Path(), folder + QStringLiteral("/left.journal")));
+        doc.RichEdit()->ClearModified();
+    }
+    QFile f(s.registry.path());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("this is not a registry file\r\n");
+    f.close();
+    ts::test::onModal(QStringLiteral("TRecovery"), [](QDialog& dlg) { ts::test::click(dlg, "bbRecover"); });
+    TMain& m = s.start();
+    ASSERT_EQ(m.Documents().size(), 1);
+    EXPECT_EQ(m.Documents()[0]->RichEdit()->DocumentBytes(), "recover me");
+    EXPECT_TRUE(m.Documents()[0]->RichEdit()->Modified());
+    ASSERT_FALSE(s.platform.boxes.shown.empty());
+    EXPECT_EQ(s.platform.boxes.shown[0].kind, ts::BoxKind::Error);
+    EXPECT_TRUE(s.platform.boxes.shown[0].text.contains(s.registry.path()));
+    m.Documents()[0]->RichEdit()->ClearModified();
+    ts::setRecoveryFolder(QString());
 }
 
 TEST(StartUp, ASettingOfTheWrongTypeIsReportedOnceAndNothingMoreOpens) {
