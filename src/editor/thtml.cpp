@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
@@ -178,6 +179,10 @@ void THTML::LoadDocument() {
     ts::DocumentShape shape;
     ts::FileIdentity identity;
     forgetDiskFile();
+    // The caption shows the name as given; the document keeps the absolute
+    // path, which a later change of the program's folder does not move.
+    const QString named = m_fileName;
+    m_fileName = QDir::current().filePath(m_fileName);
     try {
         ts::offerSaveBackup(this, m_fileName);
         // Taken before reading: a change made while the file is read is still noticed.
@@ -196,7 +201,7 @@ void THTML::LoadDocument() {
     m_richEdit->SetLineBreak(editorEol(shape.lineBreak));
 
     if (prefs.ShowComp) sbComponentsClick();
-    SetCaption(m_fileName);
+    SetCaption(named);
 
     m_richEdit->setFocus();
     m_richEdit->ClearModified();

@@ -113,9 +113,34 @@ TEST(StartUp, FirstArgumentWithHtmIsOpenedUnchanged) {
     THTML* doc = m.ActiveDocument();
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->Caption(), name);
-    EXPECT_EQ(doc->FileName(), name);
+    EXPECT_EQ(doc->FileName(), s.dir.filePath(name));
     EXPECT_EQ(doc->RichEdit()->GetLine(0), QStringLiteral("<HTML></HTML>"));
     EXPECT_TRUE(s.platform.boxes.shown.empty());
+}
+
+// Started from a terminal with a relative path, recovered or saved after the
+// program's folder changed (a start from the desktop menu is in $HOME).
+TEST(StartUp, ARelativeArgumentKeepsItsCaptionAndOpensTheAbsolutePath) {
+    Started s;
+    QTemporaryDir journals, elsewhere;
+    ts::setRecoveryFolder(journals.path());
+    s.write(QStringLiteral("page.htm"), "<P>x</P>\r\n");
+    TMain& m = s.start({QStringLiteral("page.htm")});
+    THTML* doc = m.ActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->Caption(), QStringLiteral("page.htm"));
+    EXPECT_EQ(doc->FileName(), s.dir.filePath(QStringLiteral("page.htm")));
+
+    QDir::setCurrent(elsewhere.path());
+    QTest::keyClicks(doc->RichEdit(), QStringLiteral("new "));
+    ASSERT_TRUE(doc->Journal() && doc->Journal()->Flush());
+    EXPECT_EQ(ts::replayJournal(doc->Journal()->Path()).header.fileName, s.dir.filePath(QStringLiteral("page.htm")));
+    ASSERT_TRUE(doc->Save());
+    QFile saved(s.dir.filePath(QStringLiteral("page.htm")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("new <P>x</P>\r\n"));
+    EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
+    ts::setRecoveryFolder(QString());
 }
 
 TEST(StartUp, ArgumentsWithoutLowerCaseHtmAreIgnoredSilently) {
@@ -136,7 +161,7 @@ TEST(StartUp, NewDocAndAnArgumentGiveTwoWindowsWithTheFileInFront) {
     TMain& m = s.start({QStringLiteral("page.htm")});
     const QList<THTML*> docs = m.Documents();
     ASSERT_EQ(docs.size(), 2);
-    EXPECT_EQ(docs[0]->FileName(), QStringLiteral("page.htm"));
+    EXPECT_EQ(docs[0]->Caption(), QStringLiteral("page.htm"));
     EXPECT_EQ(docs[1]->FileName(), untitledName());
     EXPECT_EQ(m.ActiveDocument(), docs[0]);
 }
