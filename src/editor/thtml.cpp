@@ -109,7 +109,7 @@ THTML::~THTML() {
     m_journal.reset();
 }
 
-void THTML::startJournal(bool fileBased, ts::FileStamp base) {
+void THTML::startJournal(bool fileBased, const ts::FileIdentity& base) {
     const QString folder = ts::recoveryFolder();
     if (folder.isEmpty()) return;
     if (!m_journal) {
@@ -177,7 +177,6 @@ void THTML::LoadDocument() {
     } sink;
     sink.editor = m_richEdit;
     ts::DocumentShape shape;
-    ts::FileIdentity identity;
     forgetDiskFile();
     // The caption shows the name as given; the document keeps the absolute
     // path, which a later change of the program's folder does not move.
@@ -185,8 +184,6 @@ void THTML::LoadDocument() {
     m_fileName = QDir::current().filePath(m_fileName);
     try {
         ts::offerSaveBackup(this, m_fileName);
-        // Taken before reading: a change made while the file is read is still noticed.
-        identity = ts::FileIdentity::of(m_fileName);
         shape = ts::streamDocumentFile(m_fileName, sink);
     } catch (...) {
         // A file that cannot be read leaves the window open, empty and as it was.
@@ -205,8 +202,8 @@ void THTML::LoadDocument() {
 
     m_richEdit->setFocus();
     m_richEdit->ClearModified();
-    startJournal(true, ts::FileStamp::of(m_fileName));
-    setDiskFile(identity);
+    startJournal(true, shape.identity);
+    setDiskFile(shape.identity);
     PosChange();
 }
 
@@ -260,8 +257,9 @@ void THTML::RecoverDocument(const ts::RecoveredDocument& recovered) {
     m_richEdit->SetLineBreak(editorEol(recovered.header.lineBreak));
     SetCaption(m_fileName);
     m_richEdit->SetUnsaved();
-    // The file keeps the stamp it had when the journal began, so that a
-    // change on disk since then is still noticed.
+    // The file keeps the identity it had when the journal began, so that a
+    // change on disk since then is still noticed. The old journal goes once
+    // this one is on disk, so the text is written before the window shows.
     startJournal(false, recovered.header.base);
     if (m_journal) {
         m_journal->RequestSnapshot();
@@ -270,7 +268,7 @@ void THTML::RecoverDocument(const ts::RecoveredDocument& recovered) {
     // The file as it was when the journal began: unchanged since, it is
     // saved over without a question.
     if (m_fileName == untitledName()) forgetDiskFile();
-    else setDiskFile(ts::FileIdentity::fromStamp(recovered.header.base));
+    else setDiskFile(recovered.header.base);
     m_richEdit->setFocus();
     PosChange();
 }
@@ -352,11 +350,11 @@ bool THTML::WriteFile() {
         m_format = ts::DocumentFormat{ts::TextEncoding::Utf8, false};
         encoded = ts::encodeDocument(m_richEdit->DocumentBytes(), m_format);
     }
-    ts::saveDocumentFile(m_fileName, encoded);
+    const ts::FileIdentity written = ts::saveDocumentFile(m_fileName, encoded);
     m_richEdit->ClearModified();
-    startJournal(true, ts::FileStamp::of(m_fileName));
+    startJournal(true, written);
     // Our own write is not a change on disk to ask about.
-    setDiskFile(ts::FileIdentity::of(m_fileName));
+    setDiskFile(written);
     return true;
 }
 
@@ -415,7 +413,6 @@ void THTML::CheckDiskFile() {
 }
 
 void THTML::reloadFile() {
-    const ts::FileIdentity identity = ts::FileIdentity::of(m_fileName);
     ts::LoadedDocument loaded = ts::loadDocumentFile(m_fileName);
     // The caret and the view stay where they were, as far as the new text reaches.
     const int row = m_richEdit->CaretRow(), col = m_richEdit->CaretCol();
@@ -429,18 +426,19 @@ void THTML::reloadFile() {
     m_richEdit->SetCaretRow(row);
     m_richEdit->SetCaretCol(col);
     m_richEdit->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(firstLine));
-    startJournal(true, ts::FileStamp::of(m_fileName));
-    setDiskFile(identity);
+    startJournal(true, loaded.identity);
+    setDiskFile(loaded.identity);
     PosChange();
 }
 
 void THTML::journalWholeText() {
-    // Edits journalled against the old file would not replay on the new one.
-    startJournal(false, m_diskBase.exists ? ts::FileStamp{m_diskBase.size, m_diskBase.mtimeNs} : ts::FileStamp{});
-    if (m_journal && m_richEdit->Modified()) {
-        m_journal->RequestSnapshot();
-        m_journal->Flush();
-    }
+    // Edits that refer to the old file would not replay on the new one; the
+    // header keeps the old file's identity, so that a recovered text still
+    // asks before it overwrites the change.
+    if (!m_journal) return;
+    m_journal->DetachFromFile();
+    // A deleted file leaves the editor with the only copy of the text.
+    if (m_richEdit->Modified() && !m_journal->HoldsText()) m_journal->RequestSnapshot();
 }
 
 void THTML::CloseApproved() {

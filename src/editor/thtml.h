@@ -140,7 +140,7 @@ private:
     void wirePalette();
     void reportNotFound(const QString& text);
     // Begins a new journal of the text as it is now (when journals are kept).
-    void startJournal(bool fileBased, ts::FileStamp base);
+    void startJournal(bool fileBased, const ts::FileIdentity& base);
     // The file as the text was loaded from or saved to it; watched from now on.
     void setDiskFile(const ts::FileIdentity& identity);
     void forgetDiskFile();

@@ -248,7 +248,7 @@ TEST_F(DiskChanges, RecoveredDocumentSavesWithoutQuestionWhileItsFileIsUnchanged
         // As the journal kept it: the file's size and time when the journal began.
         ts::RecoveredDocument recovered;
         recovered.header.fileName = path(name);
-        recovered.header.base = ts::FileStamp::of(path(name));
+        recovered.header.base = ts::FileIdentity::of(path(name));
         recovered.text = "recovered text";
         if (changed) write(name, "changed after the journal began");
         THTML* doc = main->CreateDocument();
