@@ -27,6 +27,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -99,7 +100,15 @@ THTML::THTML(QWidget* parent) : QWidget(parent) {
     connect(m_replaceDialog, &TReplaceDialog::Replace, this,
             [this](bool all) { ts::runCommand(this, [this, all] { Replace(all); }); });
     m_diskWatch = new ts::TDiskWatch(this);
-    connect(m_diskWatch, &ts::TDiskWatch::Changed, this, [this] { ts::runCommand(this, [this] { CheckDiskFile(); }); });
+    connect(m_diskWatch, &ts::TDiskWatch::Changed, this, &THTML::diskFileChanged);
+    // A question about the file must not take the keys meant for the text.
+    m_typing = new QTimer(this);
+    m_typing->setSingleShot(true);
+    m_typing->setInterval(1000);
+    connect(m_typing, &QTimer::timeout, this, [this] {
+        if (std::exchange(m_diskCheckDue, false)) ts::runCommand(this, [this] { CheckDiskFile(); });
+    });
+    m_richEdit->installEventFilter(this);
     FormCreate();
 }
 
@@ -375,12 +384,29 @@ bool THTML::confirmOverwrite() {
     // A deleted file loses nothing when it is written again.
     if (!now.exists || now.same(m_diskBase)) return true;
     QScopedValueRollback<bool> asking(g_diskQuestionOpen, true);
-    return ts::messages().askYesNo(this, QStringLiteral("%1 has been changed on disk since it was opened or last "
-                                                        "saved. Overwrite it?")
-                                             .arg(m_fileName)) == ts::Answer::Yes;
+    return ts::messages().askYesNo(this,
+                                   QStringLiteral("%1 has been changed on disk since it was opened or last "
+                                                  "saved. Overwrite it?")
+                                       .arg(m_fileName),
+                                   ts::Answer::No) == ts::Answer::Yes;
+}
+
+bool THTML::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == m_richEdit && (e->type() == QEvent::KeyPress || e->type() == QEvent::InputMethod))
+        m_typing->start();
+    return QWidget::eventFilter(watched, e);
+}
+
+void THTML::diskFileChanged() {
+    if (m_typing->isActive()) {
+        m_diskCheckDue = true;
+        return;
+    }
+    ts::runCommand(this, [this] { CheckDiskFile(); });
 }
 
 void THTML::CheckDiskFile() {
+    m_diskCheckDue = false;
     if (!m_diskKnown || m_fileName == untitledName()) return;
     if (g_diskQuestionOpen || QApplication::activeModalWidget()) {
         // Not on top of another question or dialog: looked at again once it is gone.
@@ -406,7 +432,7 @@ void THTML::CheckDiskFile() {
                                  ? QStringLiteral("%1 has been changed on disk. Reload it and lose your changes?")
                                  : QStringLiteral("%1 has been changed on disk. Reload it?");
     const QPointer<THTML> self(this);
-    const ts::Answer answer = ts::messages().askYesNo(this, question.arg(Caption()));
+    const ts::Answer answer = ts::messages().askYesNo(this, question.arg(Caption()), ts::Answer::No);
     if (!self) return;
     if (answer == ts::Answer::Yes) reloadFile();
     else journalWholeText();
@@ -417,8 +443,9 @@ void THTML::reloadFile() {
     // The caret and the view stay where they were, as far as the new text reaches.
     const int row = m_richEdit->CaretRow(), col = m_richEdit->CaretCol();
     const long firstLine = m_richEdit->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
+    // The journal starts again from the file; the replacement is no edit to keep.
     m_journal.reset();
-    m_richEdit->SetDocumentBytes(loaded.utf8);
+    m_richEdit->ReplaceDocumentBytes(loaded.utf8);
     loaded.utf8.clear();
     m_format = loaded.format;
     m_richEdit->SetLineBreak(editorEol(loaded.lineBreak));
