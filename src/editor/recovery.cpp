@@ -224,9 +224,13 @@ struct TDocumentJournal::Snapshot {
     void write();
 };
 
+// In pieces, so that a journal discarded meanwhile is not kept waiting.
+constexpr qsizetype kPiece = 4 << 20;
+
 void TDocumentJournal::Snapshot::prepare() {
     text = QByteArray(room, Qt::Uninitialized);
-    std::memset(text.data(), 0, size_t(room));
+    for (qsizetype at = 0; at < room && !cancelled; at += kPiece)
+        std::memset(text.data() + at, 0, size_t(std::min(kPiece, room - at)));
     std::lock_guard lock(mutex);
     prepared = true;
     changed.notify_all();
@@ -253,11 +257,9 @@ void TDocumentJournal::Snapshot::write() {
     const QByteArray temp = QFile::encodeName(path + kTempSuffix);
     const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     bool written = fd >= 0 && writeAll(fd, head.constData(), size_t(head.size()));
-    // In pieces, so that a journal discarded meanwhile stops the write soon.
-    constexpr qsizetype kPiece = 4 << 20;
     for (qsizetype at = 0; written && at < text.size() && !cancelled; at += kPiece)
         written = writeAll(fd, text.constData() + at, size_t(std::min(kPiece, text.size() - at)));
-    written = written && writeAll(fd, tail.constData(), size_t(tail.size())) && ::fdatasync(fd) == 0;
+    written = written && writeAll(fd, tail.constData(), size_t(tail.size())) && !cancelled && ::fdatasync(fd) == 0;
     error = written ? 0 : errno;
     if (fd >= 0) ::close(fd);
     text = QByteArray();
