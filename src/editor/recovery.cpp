@@ -17,6 +17,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -503,6 +504,8 @@ bool TDocumentJournal::startSnapshot() {
     job->room = length + length / 16 + (64 << 10);
     m_snapshot = job;
     m_thread = std::thread([this, job] {
+        // The keys come first; the disk can wait.
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
         job->prepare();
         QMetaObject::invokeMethod(this, [this, job] { copyText(job); }, Qt::QueuedConnection);
         if (job->awaitCopy()) job->write();
