@@ -1,16 +1,20 @@
 // Opening, showing, typing in and saving large documents, beside the bare
 // cost of the same bytes in QScintilla and in QPlainTextEdit.
 // Each mode runs in a process of its own so that its peak memory is its own.
+#include "app/reopen.h"
+#include "app/singleinstance.h"
 #include "app/tapplication.h"
 #include "app/tmain.h"
 #include "editor/accessibility.h"
 #include "editor/recovery.h"
+#include "editor/tagcompleter.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 
 #include <Qsci/qscilexerhtml.h>
 #include <Qsci/qsciscintilla.h>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
@@ -24,6 +28,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <vector>
 #include <sys/resource.h>
 
@@ -189,32 +194,54 @@ qint64 monotonicNs() {
         .count();
 }
 
-// Prints the moment the window's first frame has been painted, then ends the program.
-void reportFirstFrame(QWidget& window) {
+// Prints the moment the window's first frame has been painted, then ends the
+// program (or leaves that to the caller when keepRunning).
+void reportFirstFrame(QWidget& window, bool keepRunning = false) {
     struct Watch : QObject {
+        QWidget* window = nullptr;
+        bool keepRunning = false;
         bool done = false;
-        bool eventFilter(QObject*, QEvent* e) override {
-            if (e->type() == QEvent::Paint && !done) {
+        bool eventFilter(QObject* watched, QEvent* e) override {
+            if (watched == window && e->type() == QEvent::Paint && !done) {
                 done = true;
-                // Queued: runs once the whole frame is painted and flushed.
-                QTimer::singleShot(0, qApp, [] {
+                // Queued: runs once the whole frame is painted and flushed. As
+                // a filter of the application it is queued before anything the
+                // program itself queues from the same paint.
+                QTimer::singleShot(0, qApp, [stay = keepRunning] {
                     std::printf("first_frame_ns=%lld\n", static_cast<long long>(monotonicNs()));
                     std::fflush(stdout);
-                    QCoreApplication::exit(0);
+                    if (!stay) QCoreApplication::exit(0);
                 });
             }
             return false;
         }
     };
-    window.installEventFilter(new Watch);
+    auto* watch = new Watch;
+    watch->window = &window;
+    watch->keepRunning = keepRunning;
+    qApp->installEventFilter(watch);
 }
 
-// The program's own start (as in main), to the first painted frame.
-int startApp(int argc, char** argv) {
+// The program's own start (as in main), to the first painted frame; with
+// documents to reopen it also reports when the last of them has loaded.
+int startApp(int argc, char** argv, int reopened) {
     TApplication app(argc, argv);
+    ts::SingleInstance instance;
+    if (instance.start(QString()) == ts::SingleInstance::Start::HandedOver) return 1;
     installEditorAccessibility();
     TMain main(QStringList{});
-    reportFirstFrame(main);
+    instance.serve(main);
+    reportFirstFrame(main, reopened > 0);
+    QTimer loaded;
+    if (reopened > 0) {
+        QObject::connect(&loaded, &QTimer::timeout, [&] {
+            if (main.Documents().size() < reopened) return;
+            std::printf("all_loaded_ns=%lld\n", static_cast<long long>(monotonicNs()));
+            std::fflush(stdout);
+            QCoreApplication::exit(0);
+        });
+        loaded.start(0);
+    }
     main.show();
     return app.exec();
 }
@@ -229,25 +256,73 @@ int startBare(int argc, char** argv) {
     return app.exec();
 }
 
+constexpr int kReopened = 10;
+
 // Start-up to the first painted frame, each a fresh process of this program,
-// the two kinds taking turns so that both see the same machine.
+// the kinds taking turns so that all see the same machine: the program with
+// nothing to reopen, with ten documents of the last run to reopen, and a bare
+// Qt window.
 int startup(const char* self) {
-    std::vector<double> app, bare;
+    QTemporaryDir work;
+    const QString empty = work.filePath(QStringLiteral("empty.reg"));
+    const QString reopen = work.filePath(QStringLiteral("reopen.reg"));
+    // Pages of an ordinary size, with the caret somewhere inside.
+    ts::ReopenList list;
+    for (int i = 0; i < kReopened; ++i) {
+        const QString page = work.filePath(QStringLiteral("page%1.html").arg(i));
+        QFile f(page);
+        if (!f.open(QIODevice::WriteOnly)) return 1;
+        f.write("<!DOCTYPE HTML PUBLIC \"-//IETF//DTD HTML 3.0//EN\">\r\n<HTML><BODY><TABLE>\r\n");
+        for (int row = 0; row < 300; ++row)
+            f.write(QStringLiteral("<TR><TD CLASS=\"c%1\">Z\u00FCrich %1</TD><TD><A HREF=\"page%1.html\">row %1</A></TD></TR>\r\n")
+                        .arg(row)
+                        .toUtf8());
+        f.write("</TABLE></BODY></HTML>\r\n");
+        list.documents.push_back({page, 150, 12});
+    }
+    list.active = 3;
+    qputenv("TAGSMITH_REGISTRY", QFile::encodeName(reopen));
+    ts::writeReopenList(list);
+    // A runtime folder of its own, so that each start is the only copy.
+    const QString runtime = work.filePath(QStringLiteral("runtime"));
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    struct Kind {
+        const char* mode;
+        QString registry;
+        std::vector<double> firstFrame, allLoaded;
+    } kinds[] = {{"startup-app", empty, {}, {}}, {"startup-reopen", reopen, {}, {}}, {"startup-bare", empty, {}, {}}};
+    auto stamp = [](const QByteArray& out, const char* key) -> qint64 {
+        const qsizetype at = out.indexOf(key);
+        if (at < 0) return -1;
+        const qsizetype from = at + qsizetype(std::strlen(key));
+        return out.mid(from, out.indexOf('\n', from) - from).toLongLong();
+    };
     for (int round = 0; round < 15; ++round) {
-        for (const char* mode : {"startup-app", "startup-bare"}) {
+        for (Kind& k : kinds) {
             QProcess p;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("TAGSMITH_REGISTRY"), k.registry);
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+            p.setProcessEnvironment(env);
             const qint64 t0 = monotonicNs();
-            p.start(QString::fromLocal8Bit(self), {QString::fromLatin1(mode)});
+            p.start(QString::fromLocal8Bit(self), {QString::fromLatin1(k.mode)});
             if (!p.waitForFinished(60000)) return 1;
             const QByteArray out = p.readAllStandardOutput();
-            const qsizetype at = out.indexOf("first_frame_ns=");
-            if (at < 0) return 1;
-            const double ms = double(out.mid(at + 15).trimmed().toLongLong() - t0) / 1e6;
-            (mode[8] == 'a' ? app : bare).push_back(ms);
+            const qint64 frame = stamp(out, "first_frame_ns=");
+            if (frame < 0) return 1;
+            k.firstFrame.push_back(double(frame - t0) / 1e6);
+            if (const qint64 all = stamp(out, "all_loaded_ns="); all >= 0) k.allLoaded.push_back(double(all - t0) / 1e6);
         }
     }
-    std::printf("startup_first_frame_ms=%.1f\nstartup_bare_qt_ms=%.1f\nstartup_ratio=%.2f (target <= 1.5)\n",
-                median(app), median(bare), median(app) / median(bare));
+    const double app = median(kinds[0].firstFrame), withReopen = median(kinds[1].firstFrame),
+                 bare = median(kinds[2].firstFrame);
+    std::printf("startup_first_frame_ms=%.1f\nstartup_bare_qt_ms=%.1f\nstartup_ratio=%.2f (target <= 1.5)\n", app, bare,
+                app / bare);
+    std::printf("startup_reopen_%d_first_frame_ms=%.1f\nstartup_reopen_%d_all_loaded_ms=%.1f\n"
+                "startup_reopen_ratio=%.2f (first frame with %d to reopen / empty start, target <= 1.5)\n",
+                kReopened, withReopen, kReopened, median(kinds[1].allLoaded), withReopen / app, kReopened);
     return 0;
 }
 
@@ -264,13 +339,18 @@ int openAtDeepLine(THTML& big, const QString& path) {
 }
 
 // A keystroke deep in the large file with the recovery journal off and on,
-// alternately on the same document, and the journal's write after the pause.
+// alternately on the same document; then the whole text of the journal
+// written while keys come in, beside the same write waited for.
 int journalled(const QString& path) {
     QTemporaryDir folder;
     ts::setRecoveryFolder(folder.path());
     THTML big;
     const int deep = openAtDeepLine(big, path);
     ts::TDocumentJournal* journal = big.Journal();
+    // The journal's first whole text is on disk before the rounds: they
+    // measure what each keystroke adds.
+    typeAt(big, deep, 1);
+    journal->Flush();
     double off = 0, on = 0;
     for (int round = 0; round < 4; ++round) {
         // Without the journal the editor's edits go nowhere.
@@ -285,11 +365,42 @@ int journalled(const QString& path) {
                          });
         on += typeAt(big, deep, 50).wallMs;
     }
-    QElapsedTimer flush;
-    flush.start();
+    std::printf("keystroke_line_%d_journal_off_ms=%.3f\nkeystroke_line_%d_journal_on_ms=%.3f\n", deep, off / 4, deep,
+                on / 4);
+
+    // The whole text waited for: what typing would wait for if it were written in its way.
+    journal->RequestSnapshot();
+    QElapsedTimer t;
+    t.start();
     journal->Flush();
-    std::printf("keystroke_line_%d_journal_off_ms=%.3f\nkeystroke_line_%d_journal_on_ms=%.3f\njournal_write_ms=%.2f\n",
-                deep, off / 4, deep, on / 4, double(flush.nsecsElapsed()) / 1e6);
+    std::printf("whole_text_write_waited_ms=%.1f\n", double(t.nsecsElapsed()) / 1e6);
+
+    // The same in the background, with a key every 20 ms until it is on disk;
+    // as many keys in the same rhythm without it first.
+    auto typeInRhythm = [&](const std::function<bool(int)>& goOn) {
+        std::vector<double> ms;
+        for (int k = 0; goOn(k); ++k) {
+            ms.push_back(typeAt(big, deep, 1).wallMs);
+            QElapsedTimer gap;
+            gap.start();
+            while (gap.elapsed() < 20) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return ms;
+    };
+    journal->Flush();
+    const std::vector<double> plain = typeInRhythm([](int k) { return k < 40; });
+    journal->RequestSnapshot();
+    t.restart();
+    journal->Write();
+    const std::vector<double> during =
+        typeInRhythm([&](int) { return journal->WritingText() && t.elapsed() < 60000; });
+    const double written = double(t.nsecsElapsed()) / 1e6;
+    std::printf("whole_text_write_background_ms=%.1f\nkeystrokes_during_write=%zu\n"
+                "keystroke_during_write_median_ms=%.3f\nkeystroke_during_write_max_ms=%.3f\n"
+                "keystroke_without_write_median_ms=%.3f\nkeystroke_without_write_max_ms=%.3f\n",
+                written, during.size(), median(during), *std::max_element(during.begin(), during.end()),
+                median(plain), *std::max_element(plain.begin(), plain.end()));
+    big.RichEdit()->ClearModified();
     return 0;
 }
 
@@ -319,19 +430,88 @@ int coloured(const QString& path) {
     return 0;
 }
 
+// One typed character with the editor's repaint, in milliseconds.
+double keystroke(THTML& doc, Qt::Key key, char c) {
+    QElapsedTimer t;
+    t.start();
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(QLatin1Char(c)));
+    QCoreApplication::sendEvent(doc.RichEdit(), &press);
+    doc.repaint();
+    QCoreApplication::processEvents();
+    return double(t.nsecsElapsed()) / 1e6;
+}
+
+// With tag completion on: the '/' of "</" at line 400,000, closing the A
+// element open on that line, and at the start of that line, where nothing is
+// open in the 256 KB looked back over; beside a letter typed at the top. The
+// character before each timed one is typed untimed, so that none of them pays
+// for moving the control's gap between the top and line 400,000. Each edit is
+// undone before the next, so the document stays the same.
+int closing(const QString& path) {
+    THTML big;
+    const int deep = openAtDeepLine(big, path);
+    TSRichEdit* e = big.RichEdit();
+    TTagCompleter::Of(*e);
+    const qint64 length = e->ByteLength();
+    struct Place {
+        int line, col;
+    };
+    const Place top{2, int(e->GetLine(2).indexOf(QLatin1String("link ")) + 5)};
+    const Place inLink{deep, int(e->GetLine(deep).indexOf(QLatin1String("</A>")))};
+    const Place lineStart{deep, 0};
+    const auto goTo = [&](Place p) {
+        e->SetCaretRow(p.line);
+        e->SetCaretCol(p.col);
+        paint(big);
+    };
+    const auto undo = [&](int steps) {
+        for (int k = 0; k < steps; ++k) e->undo();
+        return e->ByteLength() == length;
+    };
+    std::vector<double> letter, closed, noneOpen;
+    for (int round = 0; round < 200; ++round) {
+        goTo(top);
+        keystroke(big, Qt::Key_Space, ' ');
+        letter.push_back(keystroke(big, Qt::Key_A, 'a'));
+        if (!undo(1)) return 1;
+
+        goTo(inLink);
+        keystroke(big, Qt::Key_Less, '<');
+        closed.push_back(keystroke(big, Qt::Key_Slash, '/'));
+        if (e->GetLine(deep).mid(inLink.col, 8) != QLatin1String("</A></A>")) return 1;
+        if (!undo(2)) return 1;
+
+        goTo(lineStart);
+        keystroke(big, Qt::Key_Less, '<');
+        noneOpen.push_back(keystroke(big, Qt::Key_Slash, '/'));
+        if (!e->GetLine(deep).startsWith(QLatin1String("</<TR>"))) return 1;
+        if (!undo(1)) return 1;
+    }
+    const double ref = median(letter);
+    std::printf("keystroke_top_ms=%.3f\n", ref);
+    std::printf("close_line_%d_ms=%.3f\nclose_line_%d_nothing_open_ms=%.3f\n", deep, median(closed), deep,
+                median(noneOpen));
+    std::printf("close_ratio=%.2f (target <= 1.5)\nclose_nothing_open_ratio=%.2f (target <= 1.5)\n",
+                median(closed) / ref, median(noneOpen) / ref);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The start-ups use the registry the run prepared for them.
+    if (argc > 1 && std::strcmp(argv[1], "startup-app") == 0) return startApp(argc, argv, 0);
+    if (argc > 1 && std::strcmp(argv[1], "startup-reopen") == 0) return startApp(argc, argv, kReopened);
+    if (argc > 1 && std::strcmp(argv[1], "startup-bare") == 0) return startBare(argc, argv);
     QTemporaryDir config;
     qputenv("TAGSMITH_REGISTRY", config.filePath(QStringLiteral("bench.reg")).toLocal8Bit());
-    if (argc > 1 && std::strcmp(argv[1], "startup-app") == 0) return startApp(argc, argv);
-    if (argc > 1 && std::strcmp(argv[1], "startup-bare") == 0) return startBare(argc, argv);
     if (argc > 1 && std::strcmp(argv[1], "startup") == 0) return startup(argv[0]);
     QApplication app(argc, argv);
     installEditorAccessibility();
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s editor|floor|plain|empty|typing|journal|colours|startup [file]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s editor|floor|plain|empty|typing|journal|colours|closing|startup [file]\n",
+                     argv[0]);
         return 2;
     }
     const QString mode = QString::fromLocal8Bit(argv[1]);
@@ -343,5 +523,6 @@ int main(int argc, char** argv) {
     if (mode == QLatin1String("typing")) return typing(path);
     if (mode == QLatin1String("journal")) return journalled(path);
     if (mode == QLatin1String("colours")) return coloured(path);
+    if (mode == QLatin1String("closing")) return closing(path);
     return 2;
 }

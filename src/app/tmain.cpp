@@ -1,12 +1,16 @@
 #include "app/tmain.h"
 
+#include "app/openfiles.h"
 #include "app/preview.h"
 #include "app/printing.h"
+#include "app/recentfiles.h"
+#include "app/reopen.h"
 #include "app/trecovery.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tuploadftp.h"
 #include "editor/faces.h"
 #include "editor/primitives.h"
+#include "editor/tagcompleter.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "platform/clock.h"
@@ -100,7 +104,7 @@ QStringList localFiles(const QMimeData* data) {
 
 bool TMain::OpenDroppedFiles(const QMimeData* data) {
     const QStringList files = localFiles(data);
-    for (const QString& file : files) openDocumentFile(file);
+    for (const QString& file : files) OpenDocumentFile(file);
     return !files.isEmpty();
 }
 
@@ -157,6 +161,7 @@ void TMain::buildMenu() {
     addEntry(file, "miPrinterSetup", QStringLiteral("P&rinter setup..."), &TMain::miPrinterSetupClick);
     addEntry(file, "miPrint", QStringLiteral("&Print..."), &TMain::sbPrintClick, QKeySequence(Qt::CTRL | Qt::Key_P));
     addEntry(file, "miPreview", QStringLiteral("Pre&view"), &TMain::sbPreviewClick, QKeySequence(Qt::Key_F9));
+    m_recent = new ts::RecentFiles(*this, file);
     separator(file, "N3");
     addEntry(file, "miExit", QStringLiteral("E&xit"), &TMain::sbExitClick);
 
@@ -175,9 +180,16 @@ void TMain::buildMenu() {
 
     QMenu* options = menu("Options1", QStringLiteral("&Options"));
     addEntry(options, "miPrefs", QStringLiteral("&Preferences..."), &TMain::miPrefsClick);
+    QAction* complete =
+        addEntry(options, "miCompleteTags", QStringLiteral("&Complete tags"), &TMain::miCompleteTagsClick);
+    complete->setCheckable(true);
+    complete->setChecked(ts::completeTagsSetting());
 
     QMenu* help = menu("miHelp", QStringLiteral("&Help"));
     addEntry(help, "miAbout", QStringLiteral("&About..."), &TMain::miAboutClick);
+
+    // Last in Options, after whatever else goes there.
+    ts::addReopenSwitch(*this, options);
 }
 
 void TMain::buildSpeedPanel() {
@@ -230,6 +242,8 @@ THTML* TMain::CreateDocument() {
     ts::connectTagCommands(*doc);
     connect(doc, &THTML::FilesDropped, this, [this](const QMimeData* data) { OpenDroppedFiles(data); });
     ts::connectUserTags(*doc);
+    TTagCompleter::Of(*doc->RichEdit())
+        .SetEnabled(findChild<QAction*>(QStringLiteral("miCompleteTags"))->isChecked());
     QMdiSubWindow* sub = m_mdi->addSubWindow(doc);
     sub->resize(646, 480);
     sub->setWindowIcon(windowIcon());
@@ -271,27 +285,29 @@ void TMain::showEvent(QShowEvent* e) {
 }
 
 void TMain::FormShow() {
-    // Settings that cannot be read stop the start-up here: every document
-    // would fail on the same value again.
     const bool read = ts::runCommand(this, [&] {
         const TPrefsRecord prefs = TPrefsRecord::load();
         if (prefs.AppMaxi) setWindowState(windowState() | Qt::WindowMaximized);
         if (prefs.NewDoc) sbNewClick();
     });
-    if (!read) return;
+    // The unsaved work of the last run comes back whatever the settings hold.
     offerRecovery(*this);
-    // Only the first argument counts, and only when it names an HTML file.
-    if (!m_arguments.isEmpty()) {
-        const QString& first = m_arguments.first();
-        if (!first.isEmpty() && first.contains(QLatin1String(".htm"))) openDocumentFile(first);
-    }
+    // Settings that cannot be read stop the start-up here: every document
+    // would fail on the same value again.
+    if (!read) return;
+    // The documents of the last run, then the command line's file in front.
+    ts::openStartDocuments(*this, ts::commandLineFile(m_arguments));
 }
 
-void TMain::openDocumentFile(const QString& path) {
+THTML* TMain::OpenDocumentFile(const QString& path, bool* loaded) {
     THTML* doc = CreateDocument();
     doc->SetFileName(path);
-    ts::runCommand(this, [&] { doc->LoadDocument(); });
+    const bool done = ts::runCommand(this, [&] { doc->LoadDocument(); });
     ShowDocument(doc);
+    // The absolute path: a relative argument names the file as the document keeps it.
+    if (done) m_recent->Add(doc->FileName());
+    if (loaded) *loaded = done;
+    return doc;
 }
 
 void TMain::sbNewClick() {
@@ -304,19 +320,24 @@ void TMain::sbNewClick() {
 void TMain::sbOpenClick() {
     std::optional<QString> path;
     if (!ts::runCommand(this, [&] { path = ts::commonDialogs().openFileName(this); }) || !path) return;
-    openDocumentFile(*path);
+    OpenDocumentFile(*path);
 }
 
 void TMain::sbSaveClick() {
     THTML* doc = ActiveDocument();
     if (!doc) return;
-    ts::runCommand(this, [&] { doc->Save(); });
+    const bool untitled = doc->FileName() == untitledName();
+    bool saved = false;
+    ts::runCommand(this, [&] { saved = doc->Save(); });
+    if (saved && untitled) m_recent->Add(doc->FileName());
 }
 
 void TMain::miSaveAsClick() {
     THTML* doc = ActiveDocument();
     if (!doc) return;
-    ts::runCommand(this, [&] { doc->SaveAs(); });
+    bool saved = false;
+    ts::runCommand(this, [&] { saved = doc->SaveAs(); });
+    if (saved) m_recent->Add(doc->FileName());
 }
 
 void TMain::miPrinterSetupClick() {
@@ -380,6 +401,12 @@ void TMain::miPrefsClick() {
     prefs.exec();
 }
 
+void TMain::miCompleteTagsClick() {
+    const bool on = findChild<QAction*>(QStringLiteral("miCompleteTags"))->isChecked();
+    for (THTML* doc : Documents()) TTagCompleter::Of(*doc->RichEdit()).SetEnabled(on);
+    ts::runCommand(this, [on] { ts::storeCompleteTagsSetting(on); });
+}
+
 void TMain::miFTPClick() {
     ts::runCommand(this, [this] {
         TUploadFTP dlg(this);
@@ -410,6 +437,7 @@ void TMain::CheckDiskFiles() {
 void TMain::closeEvent(QCloseEvent* e) {
     // Every document is asked first; one refusal keeps everything open.
     const QList<THTML*> docs = Documents();
+    ts::ExitRecord record(*this);
     for (THTML* doc : docs) {
         bool mayClose = false;
         ts::runCommand(this, [&] { mayClose = doc->FormCloseQuery(); });
@@ -418,6 +446,7 @@ void TMain::closeEvent(QCloseEvent* e) {
             return;
         }
     }
+    record.Commit();
     for (THTML* doc : docs) doc->CloseApproved();
     e->accept();
 }

@@ -13,6 +13,7 @@ class QToolButton;
 class QsciPrinter;
 class THTML;
 namespace ts {
+class RecentFiles;
 class TPreview;
 }
 
@@ -41,6 +42,10 @@ public:
     // Creates an empty document window in the frame; the caller fills and shows it.
     THTML* CreateDocument();
     void ShowDocument(THTML* doc);
+    // File > Open for one file: a new document window with the file loaded,
+    // shown. A file that cannot be loaded leaves the window empty after its
+    // error; *loaded tells which.
+    THTML* OpenDocumentFile(const QString& path, bool* loaded = nullptr);
 
 public slots:
     void sbNewClick();
@@ -59,6 +64,8 @@ public slots:
     void miUserTagsClick();
     void miFTPClick();
     void miPrefsClick();
+    // Turns tag completion on or off in every document, open or yet to come.
+    void miCompleteTagsClick();
     void miAboutClick();
     // The start-up sequence, run when the window is first shown.
     void FormShow();
@@ -80,7 +87,6 @@ private:
     void buildSpeedPanel();
     QAction* addEntry(QMenu* menu, const char* name, const QString& caption, void (TMain::*handler)(),
                       const QKeySequence& shortcut = {});
-    void openDocumentFile(const QString& path);
     QPoint cascadePosition(const QMdiSubWindow& sub);
 
     QStringList m_arguments;
@@ -88,6 +94,7 @@ private:
     QWidget* m_speedPanel = nullptr;
     mutable std::unique_ptr<QsciPrinter> m_printer;
     std::unique_ptr<ts::TPreview> m_preview;
+    ts::RecentFiles* m_recent = nullptr;
     bool m_shown = false;
     int m_cascade = 0;
 };

@@ -14,6 +14,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
+#include <type_traits>
 #include <unistd.h>
 #include <utility>
 
@@ -600,7 +601,11 @@ void RegFileStore::modify(Change&& change) {
 
     // Under the lock, so a change another copy made meanwhile is kept.
     RegDocument doc = loadFile(file);
-    change(doc);
+    if constexpr (std::is_same_v<decltype(change(doc)), bool>) {
+        if (!change(doc)) return;
+    } else {
+        change(doc);
+    }
     const QByteArray bytes = doc.toRegFile();
 
     const QByteArray native = QFile::encodeName(file);
@@ -638,6 +643,48 @@ void RegFileStore::createKey(uint32_t root, const QString& keyPath) {
     modify([&](RegDocument& doc) { doc.createKey(root, names); });
 }
 
+namespace {
+
+// The content of a file store while it is locked for an update.
+class LockedDocument : public RegistryStore {
+public:
+    LockedDocument(QString path, RegDocument& doc) : m_path(std::move(path)), m_doc(doc) {}
+
+    std::optional<RegData> readValue(uint32_t root, const QString& keyPath, const QString& valueName) override {
+        const RegData* d = m_doc.find(root, splitKeyPath(keyPath), valueName);
+        return d ? std::optional<RegData>(*d) : std::nullopt;
+    }
+    bool keyExists(uint32_t root, const QString& keyPath) override {
+        return m_doc.keyExists(root, splitKeyPath(keyPath));
+    }
+    void writeValue(uint32_t root, const QString& keyPath, const QString& valueName, const RegData& data) override {
+        const QStringList names = splitKeyPath(keyPath);
+        checkWritableKey(m_path, root, names, valueName);
+        m_doc.set(root, names, valueName, data);
+    }
+    void createKey(uint32_t root, const QString& keyPath) override {
+        const QStringList names = splitKeyPath(keyPath);
+        checkWritableKey(m_path, root, names, QString());
+        m_doc.createKey(root, names);
+    }
+    void update(const std::function<void(RegistryStore&)>& change) override { change(*this); }
+
+private:
+    QString m_path;
+    RegDocument& m_doc;
+};
+
+} // namespace
+
+void RegFileStore::update(const std::function<void(RegistryStore&)>& change) {
+    modify([&](RegDocument& doc) {
+        const RegDocument before = doc;
+        LockedDocument locked(path(), doc);
+        change(locked);
+        return !(doc == before);
+    });
+}
+
 // ---- memory store ---------------------------------------------------------
 
 std::optional<RegData> MemoryRegistryStore::readValue(uint32_t root, const QString& keyPath,
@@ -665,6 +712,18 @@ void MemoryRegistryStore::createKey(uint32_t root, const QString& keyPath) {
     checkWritableKey(QStringLiteral("(Speicher)"), root, names, QString());
     if (failAllWrites) throw RegistryWriteError(QStringLiteral("Anlegen von \"%1\" abgelehnt").arg(keyPath));
     content.createKey(root, names);
+}
+
+void MemoryRegistryStore::update(const std::function<void(RegistryStore&)>& change) {
+    const RegDocument before = content;
+    const QStringList logBefore = writeLog;
+    try {
+        change(*this);
+    } catch (...) {
+        content = before;
+        writeLog = logBefore;
+        throw;
+    }
 }
 
 // ---- location -------------------------------------------------------------

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -67,6 +68,10 @@ public:
     // Creates every missing key on the way.
     virtual void writeValue(uint32_t root, const QString& keyPath, const QString& valueName, const RegData& data) = 0;
     virtual void createKey(uint32_t root, const QString& keyPath) = 0;
+    // Runs change against a store whose reads and writes all see one state of
+    // the registry: nothing another program writes comes between them, and the
+    // writes land together, or none of them when change throws.
+    virtual void update(const std::function<void(RegistryStore&)>& change) = 0;
 };
 
 // The whole content of a store: keys with their values, in memory.
@@ -129,6 +134,9 @@ public:
     bool keyExists(uint32_t root, const QString& keyPath) override;
     void writeValue(uint32_t root, const QString& keyPath, const QString& valueName, const RegData& data) override;
     void createKey(uint32_t root, const QString& keyPath) override;
+    // All of it under the file's lock, with one write at the end (none when
+    // nothing changed).
+    void update(const std::function<void(RegistryStore&)>& change) override;
 
     // The file's current content; an empty document when there is no file.
     // Throws TError when it cannot be read or is damaged.
@@ -172,6 +180,7 @@ public:
     bool keyExists(uint32_t root, const QString& keyPath) override;
     void writeValue(uint32_t root, const QString& keyPath, const QString& valueName, const RegData& data) override;
     void createKey(uint32_t root, const QString& keyPath) override;
+    void update(const std::function<void(RegistryStore&)>& change) override;
 };
 
 // $TAGSMITH_REGISTRY when set, otherwise $XDG_CONFIG_HOME/Quillon/Tagsmith.reg

@@ -86,7 +86,7 @@ void TQuillonRegistry::WriteValue(uint32_t root, const QString& keyPath, const Q
         },
         value);
 
-    ts::RegistryStore& store = ts::registryStore();
+    ts::RegistryStore& store = this->store();
     if (!data) {
         // Nothing to write; the key is still opened, and so created. Whether
         // that worked is not looked at, as no write follows.
@@ -106,7 +106,7 @@ void TQuillonRegistry::WriteValue(uint32_t root, const QString& keyPath, const Q
 TRegValue TQuillonRegistry::ReadValue(uint32_t root, const QString& keyPath, const QString& valueName,
                                       const TRegValue& def) {
     // A missing key or value both come back as nullopt: the default stands.
-    const std::optional<ts::RegData> stored = ts::registryStore().readValue(chooseRoot(root), keyPath, valueName);
+    const std::optional<ts::RegData> stored = store().readValue(chooseRoot(root), keyPath, valueName);
     if (!stored) return def;
     const ts::RegData& d = *stored;
     return std::visit(
@@ -124,3 +124,12 @@ TRegValue TQuillonRegistry::ReadValue(uint32_t root, const QString& keyPath, con
         },
         def);
 }
+
+void TQuillonRegistry::Update(const std::function<void(TQuillonRegistry&)>& change) {
+    store().update([&](ts::RegistryStore& locked) {
+        TQuillonRegistry registry(locked);
+        change(registry);
+    });
+}
+
+ts::RegistryStore& TQuillonRegistry::store() const { return m_store ? *m_store : ts::registryStore(); }

@@ -1,7 +1,12 @@
 #pragma once
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <variant>
+
+namespace ts {
+class RegistryStore;
+}
 
 // Predefined root keys (HKEY_CLASSES_ROOT .. HKEY_DYN_DATA).
 namespace hkey {
@@ -34,6 +39,20 @@ using TRegValue = std::variant<std::monostate, bool, int32_t, QString, double, T
 // data; each call opens and closes what it needs.
 class TQuillonRegistry {
 public:
+    TQuillonRegistry() = default;
+
     void WriteValue(uint32_t root, const QString& keyPath, const QString& valueName, const TRegValue& value);
     TRegValue ReadValue(uint32_t root, const QString& keyPath, const QString& valueName, const TRegValue& def);
+
+    // Reads, merges and writes several values as one step: change gets a
+    // registry whose reads see what other running programs wrote before, and
+    // nothing they write comes in between. Its writes land together, or none
+    // of them when change throws.
+    void Update(const std::function<void(TQuillonRegistry&)>& change);
+
+private:
+    explicit TQuillonRegistry(ts::RegistryStore& store) : m_store(&store) {}
+    ts::RegistryStore& store() const;
+
+    ts::RegistryStore* m_store = nullptr; // the store in use when null
 };

@@ -12,7 +12,6 @@
 
 #include <QFile>
 #include <QTimer>
-#include <algorithm>
 #include <cstdio>
 
 int main(int argc, char** argv) {
@@ -47,19 +46,12 @@ int main(int argc, char** argv) {
     edit(docs[2], middle, "<B>middle</B>");
     edit(docs[2], static_cast<unsigned long>(docs[2]->RichEdit()->ByteLength()), "end\n");
 
-    // Ready once every journal on disk gives back its document's text.
-    auto onDisk = [&] {
-        return std::all_of(docs.begin(), docs.end(), [](THTML* doc) {
-            const std::string_view text = doc->RichEdit()->DocumentBytes();
-            return doc->Journal() && doc->Journal()->OnDisk() &&
-                   ts::replayJournal(doc->Journal()->Path()).text ==
-                       QByteArray(text.data(), static_cast<qsizetype>(text.size()));
-        });
-    };
-    QTimer look;
-    QObject::connect(&look, &QTimer::timeout, &main, [&] {
-        if (!onDisk()) return;
-        look.stop();
+    // Once every journal holds its whole text and the last edits.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &main, [&] {
+        for (THTML* doc : docs)
+            if (!doc->Journal() || !doc->Journal()->HoldsText() || !doc->Journal()->Settled()) return;
+        poll.stop();
         for (int i = 0; i < docs.size(); ++i) {
             QFile f(work + QStringLiteral("/expected%1").arg(i + 1));
             if (!f.open(QIODevice::WriteOnly)) std::exit(3);
@@ -68,6 +60,6 @@ int main(int argc, char** argv) {
         std::puts("ready");
         std::fflush(stdout);
     });
-    look.start(50);
+    poll.start(20);
     return app.exec();
 }

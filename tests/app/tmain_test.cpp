@@ -1,8 +1,10 @@
 #include "app/tmain.h"
+#include "editor/recovery.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "settings/tprefs.h"
 #include "support/dialogdriver.h"
+#include "support/editorfixture.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
 
@@ -110,9 +112,34 @@ TEST(StartUp, FirstArgumentWithHtmIsOpenedUnchanged) {
     THTML* doc = m.ActiveDocument();
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->Caption(), name);
-    EXPECT_EQ(doc->FileName(), name);
+    EXPECT_EQ(doc->FileName(), s.dir.filePath(name));
     EXPECT_EQ(doc->RichEdit()->GetLine(0), QStringLiteral("<HTML></HTML>"));
     EXPECT_TRUE(s.platform.boxes.shown.empty());
+}
+
+// Started from a terminal with a relative path, recovered or saved after the
+// program's folder changed (a start from the desktop menu is in $HOME).
+TEST(StartUp, ARelativeArgumentKeepsItsCaptionAndOpensTheAbsolutePath) {
+    Started s;
+    QTemporaryDir journals, elsewhere;
+    ts::setRecoveryFolder(journals.path());
+    s.write(QStringLiteral("page.htm"), "<P>x</P>\r\n");
+    TMain& m = s.start({QStringLiteral("page.htm")});
+    THTML* doc = m.ActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->Caption(), QStringLiteral("page.htm"));
+    EXPECT_EQ(doc->FileName(), s.dir.filePath(QStringLiteral("page.htm")));
+
+    QDir::setCurrent(elsewhere.path());
+    QTest::keyClicks(doc->RichEdit(), QStringLiteral("new "));
+    ASSERT_TRUE(doc->Journal() && doc->Journal()->Flush());
+    EXPECT_EQ(ts::replayJournal(doc->Journal()->Path()).header.fileName, s.dir.filePath(QStringLiteral("page.htm")));
+    ASSERT_TRUE(doc->Save());
+    QFile saved(s.dir.filePath(QStringLiteral("page.htm")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("new <P>x</P>\r\n"));
+    EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
+    ts::setRecoveryFolder(QString());
 }
 
 TEST(StartUp, ArgumentsWithoutLowerCaseHtmAreIgnoredSilently) {
@@ -133,7 +160,7 @@ TEST(StartUp, NewDocAndAnArgumentGiveTwoWindowsWithTheFileInFront) {
     TMain& m = s.start({QStringLiteral("page.htm")});
     const QList<THTML*> docs = m.Documents();
     ASSERT_EQ(docs.size(), 2);
-    EXPECT_EQ(docs[0]->FileName(), QStringLiteral("page.htm"));
+    EXPECT_EQ(docs[0]->Caption(), QStringLiteral("page.htm"));
     EXPECT_EQ(docs[1]->FileName(), untitledName());
     EXPECT_EQ(m.ActiveDocument(), docs[0]);
 }
@@ -162,6 +189,40 @@ TEST(StartUp, DamagedSettingsAreReportedAndTheProgramGoesOn) {
     QFile again(s.registry.path());
     ASSERT_TRUE(again.open(QIODevice::ReadOnly));
     EXPECT_EQ(again.readAll(), QByteArray("this is not a registry file\r\n"));
+}
+
+// The settings cannot be read, but the unsaved work of the last run is still offered.
+TEST(StartUp, DamagedSettingsStillOfferRecovery) {
+    Started s;
+    QTemporaryDir journals;
+    const QString folder = journals.filePath(QStringLiteral("recovery"));
+    ts::setRecoveryFolder(folder);
+    {
+        // The journal of a program that ended without saving.
+        THTML doc;
+        doc.SetFileName(untitledName());
+        doc.InitNewDocument(true);
+        doc.RichEdit()->SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, 0ul, "recover me");
+        ASSERT_TRUE(doc.Journal() && doc.Journal()->Flush());
+        ASSERT_TRUE(QFile::copy(doc.Journal()->Path(), folder + QStringLiteral("/left.journal")));
+        doc.RichEdit()->ClearModified();
+    }
+    QFile f(s.registry.path());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("this is not a registry file\r\n");
+    f.close();
+    ts::test::DialogDriver dialogs;
+    dialogs.expect("TRecovery", [](QDialog& dlg) { ts::test::click(dlg, "bbRecover"); });
+    TMain& m = s.start();
+    dialogs.done();
+    ASSERT_EQ(m.Documents().size(), 1);
+    EXPECT_EQ(m.Documents()[0]->RichEdit()->DocumentBytes(), "recover me");
+    EXPECT_TRUE(m.Documents()[0]->RichEdit()->Modified());
+    ASSERT_FALSE(s.platform.boxes.shown.empty());
+    EXPECT_EQ(s.platform.boxes.shown[0].kind, ts::BoxKind::Error);
+    EXPECT_TRUE(s.platform.boxes.shown[0].text.contains(s.registry.path()));
+    m.Documents()[0]->RichEdit()->ClearModified();
+    ts::setRecoveryFolder(QString());
 }
 
 TEST(StartUp, ASettingOfTheWrongTypeIsReportedOnceAndNothingMoreOpens) {
@@ -196,6 +257,7 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"miFile", "&File", "miSaveAS", "Save &as...", {}},
         {"miFile", "&File", "miPrinterSetup", "P&rinter setup...", {}},
         {"miFile", "&File", "miPrint", "&Print...", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"miFile", "&File", "miRecent", "Recent &files", {}},
         {"miFile", "&File", "miExit", "E&xit", {}},
         {"miEdit", "&Edit", "miFind", "F&ind...", {}},
         {"miEdit", "&Edit", "miFindNext", "Find &next", QKeySequence(Qt::Key_F3)},
@@ -203,7 +265,9 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"miTools", "&Tools", "miHPWiz", "&Homepage Wizard", {}},
         {"miTools", "&Tools", "miUserTags", "User-&Tags", {}},
         {"Options1", "&Options", "miPrefs", "&Preferences...", {}},
+        {"Options1", "&Options", "miCompleteTags", "&Complete tags", {}},
         {"miHelp", "&Help", "miAbout", "&About...", {}},
+        {"Options1", "&Options", "miReopenDocuments", "&Restore documents at start", {}},
     };
     for (const Entry& e : entries) {
         auto* menu = m.findChild<QMenu*>(QString::fromLatin1(e.menu));
@@ -219,7 +283,53 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
     QStringList fileNames;
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miFile"))->actions()) fileNames << a->objectName();
     EXPECT_EQ(fileNames, (QStringList{"miNew", "miOpen", "N1", "miSave", "miSaveAS", "N2", "miPrinterSetup",
-                                      "miPrint", "miPreview", "N3", "miExit"}));
+                                      "miPrint", "miPreview", "miRecent", "N3", "miExit"}));
+    QStringList optionNames;
+    for (QAction* a : m.findChild<QMenu*>(QStringLiteral("Options1"))->actions()) optionNames << a->objectName();
+    EXPECT_EQ(optionNames, (QStringList{"miPrefs", "miCompleteTags", "miReopenDocuments"}));
+}
+
+TEST(MainWindow, CompleteTagsSwitchesEveryDocumentAtOnceAndIsKept) {
+    Started s;
+    TMain& m = s.start();
+    auto* complete = m.findChild<QAction*>(QStringLiteral("miCompleteTags"));
+    ASSERT_TRUE(complete->isCheckable());
+    EXPECT_TRUE(complete->isChecked());
+    const auto stored = [] {
+        return std::get<bool>(TQuillonRegistry().ReadValue(
+            hkey::CurrentUser, QStringLiteral("Software\\Quillon\\Tagsmith\\Application\\Editing"),
+            QStringLiteral("CompleteTags"), true));
+    };
+    const auto newDocument = [&](const char* text) {
+        m.sbNewClick();
+        TSRichEdit* e = m.ActiveDocument()->RichEdit();
+        e->SetDocumentBytes(text);
+        e->SendScintilla(QsciScintillaBase::SCI_DOCUMENTEND);
+        return e;
+    };
+    TSRichEdit* first = newDocument("<B>x");
+    QTest::keyClicks(first, QStringLiteral("</"));
+    EXPECT_EQ(ts::test::documentText(*first), QByteArray("<B>x</B>"));
+    // A palette button inserts its text as it is, and opens no list.
+    m.ActiveDocument()->Palette().button(QStringLiteral("sbBold"))->click();
+    EXPECT_EQ(ts::test::documentText(*first), QByteArray("<B>x</B><B></B>"));
+    EXPECT_FALSE(first->isListActive());
+
+    complete->trigger();
+    EXPECT_FALSE(complete->isChecked());
+    EXPECT_FALSE(stored());
+    QTest::keyClicks(first, QStringLiteral("y</"));
+    EXPECT_EQ(ts::test::documentText(*first), QByteArray("<B>x</B><B>y</</B>"));
+    TSRichEdit* second = newDocument("<I>x");
+    QTest::keyClicks(second, QStringLiteral("</"));
+    EXPECT_EQ(ts::test::documentText(*second), QByteArray("<I>x</"));
+    EXPECT_FALSE(TMain().findChild<QAction*>(QStringLiteral("miCompleteTags"))->isChecked());
+
+    complete->trigger();
+    EXPECT_TRUE(stored());
+    QTest::keyClicks(second, QStringLiteral("<U>z</"));
+    EXPECT_EQ(ts::test::documentText(*second), QByteArray("<I>x</<U>z</U>"));
+    for (THTML* doc : m.Documents()) doc->RichEdit()->ClearModified();
 }
 
 TEST(MainWindow, PreferencesOpensTheDialogModallyAndItSavesOnClose) {

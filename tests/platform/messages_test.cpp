@@ -4,6 +4,8 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace ts;
@@ -30,6 +32,10 @@ TEST(ScriptedMessageBoxes, AnswersFromTheQueueThenTheSafeDefault) {
     EXPECT_EQ(boxes.askYesNoCancel(nullptr, "c"), Answer::Cancel);
     EXPECT_EQ(boxes.askYesNo(nullptr, "d"), Answer::No);
     EXPECT_EQ(boxes.texts(), (QStringList{"a", "b", "c", "d"}));
+    // What Enter would answer is recorded.
+    boxes.askYesNo(nullptr, "e", Answer::No);
+    EXPECT_EQ(boxes.shown[3].preferred, Answer::Yes);
+    EXPECT_EQ(boxes.shown[4].preferred, Answer::No);
 }
 
 // The real box, answered by pressing one of its buttons.
@@ -82,4 +88,25 @@ TEST(QtMessageBoxes, WarningQuestionHasYesAndNoAndClosingMeansNo) {
     dialogs.expect("QMessageBox", [](QDialog& box) { box.reject(); });
     EXPECT_EQ(real.warnYesNo(nullptr, "Delete ?"), Answer::No);
     dialogs.done();
+}
+
+// Enter presses the preferred button: No where Yes would throw away the user's text.
+TEST(QtMessageBoxes, EnterGivesThePreferredAnswer) {
+    QtMessageBoxes real;
+    const struct {
+        const char* what;
+        std::function<Answer()> ask;
+        Answer enter;
+    } cases[] = {
+        {"askYesNo", [&] { return real.askYesNo(nullptr, "Save as UTF-8?"); }, Answer::Yes},
+        {"askYesNo preferring No", [&] { return real.askYesNo(nullptr, "Reload?", Answer::No); }, Answer::No},
+        {"warnYesNo", [&] { return real.warnYesNo(nullptr, "Delete?"); }, Answer::No},
+        {"askYesNoCancel", [&] { return real.askYesNoCancel(nullptr, "Save ?"); }, Answer::Yes},
+    };
+    for (const auto& c : cases) {
+        test::DialogDriver dialogs;
+        dialogs.expect("QMessageBox", [](QDialog& box) { QTest::keyClick(&box, Qt::Key_Return); });
+        EXPECT_EQ(c.ask(), c.enter) << c.what;
+        dialogs.done();
+    }
 }

@@ -376,3 +376,75 @@ TEST(RegFileStoreProcesses, TwoWritersAtOnceLoseNoValue) {
             EXPECT_EQ(*v, RegData::dword(uint32_t(w * 1000 + i)));
         }
 }
+
+TEST(RegFileStore, AnUpdateWritesTogetherOnlyWhatChangesAndNothingWhenItFails) {
+    test::ScopedRegistryFile reg;
+    RegFileStore file(reg.path());
+    MemoryRegistryStore memory;
+    for (RegistryStore* store : {static_cast<RegistryStore*>(&file), static_cast<RegistryStore*>(&memory)}) {
+        store->writeValue(hkey::CurrentUser, kGeneralPath, "A", RegData::dword(1));
+        auto stored = [&](const char* name) { return store->readValue(hkey::CurrentUser, kGeneralPath, name); };
+        EXPECT_THROW(store->update([](RegistryStore& locked) {
+            locked.writeValue(hkey::CurrentUser, kGeneralPath, "A", RegData::dword(2));
+            locked.writeValue(hkey::CurrentUser, kGeneralPath, "B", RegData::dword(2));
+            throw TError("stop");
+        }),
+                     TError);
+        EXPECT_EQ(stored("A"), RegData::dword(1));
+        EXPECT_EQ(stored("B"), std::nullopt);
+
+        store->update([](RegistryStore& locked) {
+            const auto a = locked.readValue(hkey::CurrentUser, kGeneralPath, "A");
+            locked.writeValue(hkey::CurrentUser, kGeneralPath, "B", *a);
+            locked.writeValue(hkey::CurrentUser, kGeneralPath, "A", RegData::dword(3));
+        });
+        EXPECT_EQ(stored("A"), RegData::dword(3));
+        EXPECT_EQ(stored("B"), RegData::dword(1));
+    }
+    // Writing what is there already leaves the file alone.
+    auto inode = [&] {
+        struct stat st {};
+        ::stat(QFile::encodeName(reg.path()).constData(), &st);
+        return st.st_ino;
+    };
+    const ino_t before = inode();
+    file.update([](RegistryStore& locked) { locked.writeValue(hkey::CurrentUser, kGeneralPath, "A", RegData::dword(3)); });
+    EXPECT_EQ(inode(), before);
+}
+
+TEST(RegFileStoreProcesses, TwoUpdatersAtOnceLoseNoIncrement) {
+    test::ScopedRegistryFile reg;
+    constexpr int kUpdates = 40;
+    int start[2];
+    ASSERT_EQ(::pipe(start), 0);
+    pid_t pids[2];
+    for (pid_t& pid : pids) {
+        pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            ::close(start[1]);
+            char c;
+            while (::read(start[0], &c, 1) < 0 && errno == EINTR) {
+            }
+            int rc = 0;
+            try {
+                for (int i = 0; i < kUpdates; ++i)
+                    TQuillonRegistry().Update([](TQuillonRegistry& registry) {
+                        const auto n = std::get<int32_t>(registry.ReadValue(hkey::CurrentUser, kGeneralPath, "N", 0));
+                        registry.WriteValue(hkey::CurrentUser, kGeneralPath, "N", n + 1);
+                    });
+            } catch (...) {
+                rc = 3;
+            }
+            ::_exit(rc);
+        }
+    }
+    ::close(start[0]);
+    ::close(start[1]);
+    for (pid_t pid : pids) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(TQuillonRegistry().ReadValue(hkey::CurrentUser, kGeneralPath, "N", 0), TRegValue(2 * kUpdates));
+}
