@@ -1,3 +1,5 @@
+#include "support/dialogdriver.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -10,6 +12,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
 
     QApplication app(argc, argv);
+    ts::test::installModalGuard();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
