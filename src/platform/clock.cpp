@@ -42,10 +42,6 @@ QString longTimeFormat(const QLocale& locale) {
     return out.trimmed();
 }
 
-QString FixedClock::shortDate(const QDate& date) const { return date.toString(QStringLiteral("dd.MM.yy")); }
-
-QString FixedClock::longTime(const QTime& time) const { return time.toString(QStringLiteral("HH:mm:ss")); }
-
 Clock& clock() {
     static SystemClock real;
     return g_clock ? *g_clock : real;

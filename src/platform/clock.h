@@ -22,18 +22,6 @@ public:
     QString longTime(const QTime& time) const override;
 };
 
-// For tests: a fixed moment and fixed format strings (QLocale::C formats by default).
-class FixedClock : public Clock {
-public:
-    explicit FixedClock(QDateTime moment) : m_moment(std::move(moment)) {}
-    QDateTime now() const override { return m_moment; }
-    QString shortDate(const QDate& date) const override;
-    QString longTime(const QTime& time) const override;
-
-private:
-    QDateTime m_moment;
-};
-
 Clock& clock();
 void setClock(Clock* c);
 

@@ -15,14 +15,6 @@ namespace {
 
 CommonDialogs* g_dialogs = nullptr;
 
-template <class T>
-T takeFront(std::deque<T>& q, const T& fallback) {
-    if (q.empty()) return fallback;
-    const T v = q.front();
-    q.pop_front();
-    return v;
-}
-
 // Folders, to walk through, and files the user may run; name patterns cannot
 // say "executable", so the file system model is asked.
 class ExecutablesOnly : public QSortFilterProxyModel {
@@ -109,44 +101,6 @@ std::optional<QString> QtCommonDialogs::executableFileName(QWidget* parent, cons
     }
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return std::nullopt;
     return dlg.selectedFiles().first();
-}
-
-std::optional<QString> ScriptedCommonDialogs::openFileName(QWidget*) {
-    ++openCalls;
-    return takeFront(openAnswers, std::optional<QString>{});
-}
-
-std::optional<QString> ScriptedCommonDialogs::saveFileName(QWidget*) {
-    ++saveCalls;
-    return takeFront(saveAnswers, std::optional<QString>{});
-}
-
-bool ScriptedCommonDialogs::print(QWidget*, QPrinter&) {
-    ++printCalls;
-    return takeFront(printAnswers, false);
-}
-
-bool ScriptedCommonDialogs::printerSetup(QWidget*, QPrinter&) {
-    ++setupCalls;
-    return takeFront(setupAnswers, false);
-}
-
-std::optional<QColor> ScriptedCommonDialogs::color(QWidget*, const QColor& initial) {
-    ++colorCalls;
-    colorInitials.push_back(initial);
-    return takeFront(colorAnswers, std::optional<QColor>{});
-}
-
-std::optional<QFont> ScriptedCommonDialogs::font(QWidget*, const QFont& initial) {
-    ++fontCalls;
-    fontInitials.push_back(initial);
-    return takeFront(fontAnswers, std::optional<QFont>{});
-}
-
-std::optional<QString> ScriptedCommonDialogs::executableFileName(QWidget*, const QString& current) {
-    ++executableCalls;
-    lastExecutableCurrent = current;
-    return takeFront(executableAnswers, std::optional<QString>{});
 }
 
 CommonDialogs& commonDialogs() {

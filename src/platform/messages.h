@@ -1,7 +1,5 @@
 #pragma once
 #include <QString>
-#include <deque>
-#include <vector>
 
 class QWidget;
 
@@ -40,32 +38,6 @@ public:
     using MessageBoxes::askYesNo;
     Answer askYesNo(QWidget* parent, const QString& text, Answer preferred) override;
     Answer warnYesNo(QWidget* parent, const QString& text) override;
-};
-
-// For tests: records every box and answers questions from a queue
-// (Cancel for askYesNoCancel, No for askYesNo when the queue is empty).
-class ScriptedMessageBoxes : public MessageBoxes {
-public:
-    struct Shown {
-        BoxKind kind;
-        QString text;
-        // What Enter answers in the real box.
-        Answer preferred = Answer::Ok;
-    };
-    std::vector<Shown> shown;
-    std::deque<Answer> answers;
-
-    void information(QWidget*, const QString& text) override;
-    void warning(QWidget*, const QString& text) override;
-    void error(QWidget*, const QString& text) override;
-    Answer askYesNoCancel(QWidget*, const QString& text) override;
-    using MessageBoxes::askYesNo;
-    Answer askYesNo(QWidget*, const QString& text, Answer preferred) override;
-    // Recorded as a Warning; answered from the same queue as askYesNo.
-    Answer warnYesNo(QWidget*, const QString& text) override;
-
-    // Texts shown so far, of any kind.
-    QStringList texts() const;
 };
 
 MessageBoxes& messages();

@@ -524,6 +524,8 @@ QString writeTarget(const QString& path) {
     return canonical.isEmpty() ? info.symLinkTarget() : canonical;
 }
 
+} // namespace
+
 // A key under another root could not be read back: the file names only the predefined ones.
 void checkWritableKey(const QString& path, uint32_t root, const QStringList& names, const QString& valueName) {
     if (!isPredefinedRoot(root))
@@ -532,8 +534,6 @@ void checkWritableKey(const QString& path, uint32_t root, const QStringList& nam
         if (!writableName(n)) throwUnwritable(path, QStringLiteral("ungültiger Schlüsselname"));
     if (!writableName(valueName)) throwUnwritable(path, QStringLiteral("ungültiger Wertname"));
 }
-
-} // namespace
 
 QString RegFileStore::path() const { return m_path.isEmpty() ? defaultRegistryPath() : m_path; }
 
@@ -683,47 +683,6 @@ void RegFileStore::update(const std::function<void(RegistryStore&)>& change) {
         change(locked);
         return !(doc == before);
     });
-}
-
-// ---- memory store ---------------------------------------------------------
-
-std::optional<RegData> MemoryRegistryStore::readValue(uint32_t root, const QString& keyPath,
-                                                      const QString& valueName) {
-    const RegData* d = content.find(root, splitKeyPath(keyPath), valueName);
-    return d ? std::optional<RegData>(*d) : std::nullopt;
-}
-
-bool MemoryRegistryStore::keyExists(uint32_t root, const QString& keyPath) {
-    return content.keyExists(root, splitKeyPath(keyPath));
-}
-
-void MemoryRegistryStore::writeValue(uint32_t root, const QString& keyPath, const QString& valueName,
-                                     const RegData& data) {
-    const QStringList names = splitKeyPath(keyPath);
-    checkWritableKey(QStringLiteral("(Speicher)"), root, names, valueName);
-    if (failAllWrites || failingWrites.contains(valueName, Qt::CaseInsensitive))
-        throw RegistryWriteError(QStringLiteral("Schreiben von \"%1\" abgelehnt").arg(valueName));
-    content.set(root, names, valueName, data);
-    writeLog.append(keyPath + u'|' + valueName);
-}
-
-void MemoryRegistryStore::createKey(uint32_t root, const QString& keyPath) {
-    const QStringList names = splitKeyPath(keyPath);
-    checkWritableKey(QStringLiteral("(Speicher)"), root, names, QString());
-    if (failAllWrites) throw RegistryWriteError(QStringLiteral("Anlegen von \"%1\" abgelehnt").arg(keyPath));
-    content.createKey(root, names);
-}
-
-void MemoryRegistryStore::update(const std::function<void(RegistryStore&)>& change) {
-    const RegDocument before = content;
-    const QStringList logBefore = writeLog;
-    try {
-        change(*this);
-    } catch (...) {
-        content = before;
-        writeLog = logBefore;
-        throw;
-    }
 }
 
 // ---- location -------------------------------------------------------------

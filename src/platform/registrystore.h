@@ -56,6 +56,10 @@ public:
     using TError::TError;
 };
 
+// Throws RegistryWriteError, naming where, when the file could not hold the
+// key or the value name.
+void checkWritableKey(const QString& where, uint32_t root, const QStringList& names, const QString& valueName);
+
 // The registry as the program sees it. Key paths and value names compare
 // without regard to case and keep the case they were first written with.
 // An empty value name is the key's default value.
@@ -164,23 +168,6 @@ private:
 
     QString m_path;
     std::optional<Parsed> m_parsed;
-};
-
-// For tests: the registry in memory, with writes that can be made to fail.
-class MemoryRegistryStore : public RegistryStore {
-public:
-    RegDocument content;
-    // Writes of these value names fail (compared without case).
-    QStringList failingWrites;
-    bool failAllWrites = false;
-    // "keyPath|valueName" of each successful write, in order.
-    QStringList writeLog;
-
-    std::optional<RegData> readValue(uint32_t root, const QString& keyPath, const QString& valueName) override;
-    bool keyExists(uint32_t root, const QString& keyPath) override;
-    void writeValue(uint32_t root, const QString& keyPath, const QString& valueName, const RegData& data) override;
-    void createKey(uint32_t root, const QString& keyPath) override;
-    void update(const std::function<void(RegistryStore&)>& change) override;
 };
 
 // $TAGSMITH_REGISTRY when set, otherwise $XDG_CONFIG_HOME/Quillon/Tagsmith.reg

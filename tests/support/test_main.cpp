@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QTemporaryDir>
+#include <cstdio>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
@@ -14,5 +15,11 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ts::test::installModalGuard();
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int failed = RUN_ALL_TESTS();
+    // A filter that selects nothing (a renamed test) must not pass for a run.
+    if (::testing::UnitTest::GetInstance()->test_to_run_count() == 0) {
+        std::fprintf(stderr, "No test matches the filter.\n");
+        return 1;
+    }
+    return failed;
 }

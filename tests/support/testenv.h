@@ -1,9 +1,9 @@
 #pragma once
-#include "platform/clock.h"
-#include "platform/commondialogs.h"
-#include "platform/messages.h"
-#include "platform/registrystore.h"
 #include "settings/tquillonregistry.h"
+#include "support/fixedclock.h"
+#include "support/memoryregistrystore.h"
+#include "support/scriptedcommondialogs.h"
+#include "support/scriptedmessageboxes.h"
 
 #include <QByteArray>
 #include <QDateTime>
