@@ -241,6 +241,7 @@ THTML* TMain::CreateDocument() {
     doc->setWindowIcon(windowIcon());
     ts::connectTagCommands(*doc);
     connect(doc, &THTML::FilesDropped, this, [this](const QMimeData* data) { OpenDroppedFiles(data); });
+    connect(doc, &THTML::SavedAs, this, [this](const QString& path) { m_recent->Add(path); });
     ts::connectUserTags(*doc);
     TTagCompleter::Of(*doc->RichEdit())
         .SetEnabled(findChild<QAction*>(QStringLiteral("miCompleteTags"))->isChecked());
@@ -326,18 +327,13 @@ void TMain::sbOpenClick() {
 void TMain::sbSaveClick() {
     THTML* doc = ActiveDocument();
     if (!doc) return;
-    const bool untitled = doc->FileName() == untitledName();
-    bool saved = false;
-    ts::runCommand(this, [&] { saved = doc->Save(); });
-    if (saved && untitled) m_recent->Add(doc->FileName());
+    ts::runCommand(this, [&] { doc->Save(); });
 }
 
 void TMain::miSaveAsClick() {
     THTML* doc = ActiveDocument();
     if (!doc) return;
-    bool saved = false;
-    ts::runCommand(this, [&] { saved = doc->SaveAs(); });
-    if (saved) m_recent->Add(doc->FileName());
+    ts::runCommand(this, [&] { doc->SaveAs(); });
 }
 
 void TMain::miPrinterSetupClick() {
