@@ -8,6 +8,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev
   libcurl4-openssl-dev
+  libtidy-dev
   desktop-file-utils appstream
   fonts-dejavu-core
 )
