@@ -16,6 +16,7 @@ packages=(
 test_packages=(
   libgtest-dev python3-pyftpdlib python3-openssl openssl openssh-server openssh-client
   poppler-utils
+  tidy  # the check benchmark's reference run
 )
 [[ "${1:-}" == "--tests" ]] && packages+=("${test_packages[@]}")
 

@@ -7,6 +7,7 @@
 #include "platform/command.h"
 #include "settings/tquillonregistry.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QFutureWatcher>
 #include <QHBoxLayout>
@@ -144,6 +145,8 @@ TProblemsDock::TProblemsDock(QMdiArea& documents, QWidget* parent)
         showProgress();
     });
     connect(m_list, &QTreeWidget::itemActivated, this, &TProblemsDock::activated);
+    // Shown or hidden from the main window's context menu.
+    connect(toggleViewAction(), &QAction::triggered, this, &TProblemsDock::storeVisibility);
     connect(&documents, &QMdiArea::subWindowActivated, this, &TProblemsDock::follow);
     hide();
 }

@@ -63,6 +63,20 @@ struct Problems : ts::test::MainWindowTest {
     static bool marked(THTML* doc, int line) {
         return doc->RichEdit()->SendScintilla(Sci::SCI_MARKERGET, line) & (1 << TProblemMarks::kMarker);
     }
+    // The runs of text under the wavy line, in order.
+    static QByteArrayList underlined(THTML* doc) {
+        TSRichEdit* e = doc->RichEdit();
+        const std::string_view text = e->DocumentBytes();
+        QByteArrayList runs;
+        bool in = false;
+        for (size_t pos = 0; pos < text.size(); ++pos) {
+            const bool on = e->SendScintilla(Sci::SCI_INDICATORVALUEAT, TProblemMarks::kIndicator, long(pos));
+            if (on && !in) runs << QByteArray();
+            if (on) runs.last() += text[pos];
+            in = on;
+        }
+        return runs;
+    }
     QMdiSubWindow* windowOf(THTML* doc) { return qobject_cast<QMdiSubWindow*>(doc->FrameWindow()); }
     // The program ends and starts again.
     void restart() {
@@ -109,15 +123,56 @@ TEST_F(Problems, F7ListsTheProblemsAndTheListStaysShownAcrossRuns) {
     restart();
     EXPECT_TRUE(dock()->isHidden());
 
-    // Shown at the end of a run: shown at the next start.
+    // Shown at the end of a run: shown at the next start; also when shown
+    // from the main window's context menu.
     doc = openPage("faulty.html", kFaulty);
     pressF7(doc);
     ASSERT_TRUE(awaitRows(kFaultyRows)) << rows().join('\n').toStdString();
+    dock()->toggleViewAction()->trigger();
+    EXPECT_FALSE(stored());
+    dock()->toggleViewAction()->trigger();
+    EXPECT_TRUE(stored());
     restart();
     EXPECT_TRUE(dock()->isVisible());
     // Shown, it lists a document as soon as it is opened.
     openPage("faulty.html", kFaulty);
     EXPECT_TRUE(awaitRows(kFaultyRows)) << rows().join('\n').toStdString();
+}
+
+TEST_F(Problems, KnownFaultyPagesGiveTheirRowsAndUnderlines) {
+    struct Case {
+        const char* body; // from line 3 of an HTML5 page
+        QStringList rows;
+        QByteArrayList underlined;
+    } cases[] = {
+        // A cell's start tag left unclosed (a cell without its end tag is valid HTML).
+        {R"(<table><tr><td class="c"</td></tr></table>)",
+         {"3|12|Warning|<td> missing '>' for end of tag"},
+         {R"(<td class="c")"}},
+        {R"(<p foo="1">x</p>)", {R"(3|1|Warning|<p> proprietary attribute "foo")"}, {R"(<p foo="1">)"}},
+        {R"(<img src="a.png">)", {R"(3|1|Warning|<img> lacks "alt" attribute)"}, {R"(<img src="a.png">)"}},
+        {"<p>a &b</p>", {R"(3|6|Warning|unescaped & or unknown entity "&b")"}, {"&b"}},
+        {"</span>", {"3|1|Warning|discarding unexpected </span>"}, {"</span>"}},
+        {"<xyz>a</xyz>",
+         {"3|1|Error|<xyz> is not recognized!", "3|1|Warning|discarding unexpected <xyz>",
+          "3|7|Warning|discarding unexpected </xyz>"},
+         {"<xyz>", "</xyz>"}},
+        // Tidy reports the stray tag before the attribute; the list goes by place.
+        {"<p foo=\"1\">x</p>\r\n</span>",
+         {R"(3|1|Warning|<p> proprietary attribute "foo")", "4|1|Warning|discarding unexpected </span>"},
+         {R"(<p foo="1">)", "</span>"}},
+        {"<p>A clean page &amp; nothing more.</p>", {"No problems found."}, {}},
+    };
+    int n = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        THTML* doc = openPage(QStringLiteral("page%1.html").arg(++n),
+                              "<!DOCTYPE html>\r\n<html><head><title>t</title></head><body>\r\n" + QByteArray(c.body) +
+                                  "\r\n</body></html>\r\n");
+        pressF7(doc);
+        EXPECT_TRUE(awaitRows(c.rows)) << rows().join('\n').toStdString();
+        EXPECT_EQ(underlined(doc), c.underlined);
+    }
 }
 
 TEST_F(Problems, DoubleClickOrEnterPutsTheCaretOnTheProblemsColumn) {
