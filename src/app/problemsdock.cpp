@@ -141,10 +141,13 @@ TProblemsDock::TProblemsDock(QMdiArea& documents, QWidget* parent)
     m_poll->setInterval(100);
     connect(m_poll, &QTimer::timeout, this, &TProblemsDock::showProgress);
     connect(m_cancel, &QPushButton::clicked, this, [this] {
-        if (DocumentCheck* c = m_doc ? DocumentCheck::Find(*m_doc) : nullptr) c->Stop();
-        showProgress();
+        runCommand(this, [this] {
+            if (DocumentCheck* c = m_doc ? DocumentCheck::Find(*m_doc) : nullptr) c->Stop();
+            showProgress();
+        });
     });
-    connect(m_list, &QTreeWidget::itemActivated, this, &TProblemsDock::activated);
+    connect(m_list, &QTreeWidget::itemActivated, this,
+            [this](QTreeWidgetItem* item) { runCommand(this, [&] { activated(item); }); });
     // Shown or hidden from the main window's context menu.
     connect(toggleViewAction(), &QAction::triggered, this, &TProblemsDock::storeVisibility);
     connect(&documents, &QMdiArea::subWindowActivated, this, &TProblemsDock::follow);
