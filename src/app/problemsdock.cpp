@@ -230,6 +230,8 @@ void TProblemsDock::follow(QMdiSubWindow* sub) {
         m_doc = doc;
         if (doc)
             connect(doc, &QObject::destroyed, this, [this] {
+                // Only its QObject is left: let go of it before anything looks.
+                m_doc = nullptr;
                 showList();
                 showProgress();
             });
