@@ -8,6 +8,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev
   libcurl4-openssl-dev
+  libtidy-dev
   desktop-file-utils appstream
   fonts-dejavu-core
 )
@@ -15,6 +16,7 @@ packages=(
 test_packages=(
   libgtest-dev python3-pyftpdlib python3-openssl openssl openssh-server openssh-client
   poppler-utils
+  tidy  # the check benchmark's reference run
 )
 [[ "${1:-}" == "--tests" ]] && packages+=("${test_packages[@]}")
 

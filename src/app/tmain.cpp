@@ -2,6 +2,7 @@
 
 #include "app/openfiles.h"
 #include "app/preview.h"
+#include "app/problemsdock.h"
 #include "app/printing.h"
 #include "app/recentfiles.h"
 #include "app/reopen.h"
@@ -65,6 +66,9 @@ TMain::TMain(const QStringList& arguments, QWidget* parent)
     layout->addWidget(m_mdi, 1);
     setCentralWidget(central);
     buildMenu();
+    m_problems = new ts::TProblemsDock(*m_mdi, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_problems);
+    m_problems->RestoreVisibility();
 
     placeFrame();
 }
@@ -176,6 +180,7 @@ void TMain::buildMenu() {
     separator(tools, "N6");
     addEntry(tools, "miUserTags", QStringLiteral("User-&Tags"), &TMain::miUserTagsClick);
     separator(tools, "N7");
+    addEntry(tools, "miCheck", QStringLiteral("&Check document"), &TMain::miCheckClick, QKeySequence(Qt::Key_F7));
     addEntry(tools, "miFTP", QStringLiteral("&Upload to FTP-site..."), &TMain::miFTPClick);
 
     QMenu* options = menu("Options1", QStringLiteral("&Options"));
@@ -408,6 +413,10 @@ void TMain::miFTPClick() {
         TUploadFTP dlg(this);
         dlg.exec();
     });
+}
+
+void TMain::miCheckClick() {
+    ts::runCommand(this, [this] { m_problems->CheckActiveDocument(); });
 }
 
 void TMain::miAboutClick() {

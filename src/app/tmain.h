@@ -15,6 +15,7 @@ class THTML;
 namespace ts {
 class RecentFiles;
 class TPreview;
+class TProblemsDock;
 }
 
 // The frame: menu, toolbar and the documents as MDI children.
@@ -63,6 +64,8 @@ public slots:
     void miHPWizClick();
     void miUserTagsClick();
     void miFTPClick();
+    // Shows the problems HTML Tidy finds in the active document.
+    void miCheckClick();
     void miPrefsClick();
     // Turns tag completion on or off in every document, open or yet to come.
     void miCompleteTagsClick();
@@ -95,6 +98,7 @@ private:
     mutable std::unique_ptr<QsciPrinter> m_printer;
     std::unique_ptr<ts::TPreview> m_preview;
     ts::RecentFiles* m_recent = nullptr;
+    ts::TProblemsDock* m_problems = nullptr;
     bool m_shown = false;
     int m_cascade = 0;
 };

@@ -264,6 +264,7 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"miEdit", "&Edit", "miReplace", "&Replace...", {}},
         {"miTools", "&Tools", "miHPWiz", "&Homepage Wizard", {}},
         {"miTools", "&Tools", "miUserTags", "User-&Tags", {}},
+        {"miTools", "&Tools", "miCheck", "&Check document", QKeySequence(Qt::Key_F7)},
         {"Options1", "&Options", "miPrefs", "&Preferences...", {}},
         {"Options1", "&Options", "miCompleteTags", "&Complete tags", {}},
         {"miHelp", "&Help", "miAbout", "&About...", {}},
