@@ -11,6 +11,8 @@ class QMdiSubWindow;
 class QMenu;
 class QToolButton;
 class QsciPrinter;
+class TFindInFiles;
+class TLinkCheck;
 class THTML;
 namespace ts {
 class RecentFiles;
@@ -60,7 +62,11 @@ public slots:
     void miFindClick();
     void miFindNextClick();
     void miReplaceClick();
+    // The one Find in files window of the frame, shown and brought to the front.
+    void miFindInFilesClick();
     void miHPWizClick();
+    // Checks the active document's links in the frame's one link window.
+    void miCheckLinksClick();
     void miUserTagsClick();
     void miFTPClick();
     void miPrefsClick();
@@ -95,6 +101,8 @@ private:
     mutable std::unique_ptr<QsciPrinter> m_printer;
     std::unique_ptr<ts::TPreview> m_preview;
     ts::RecentFiles* m_recent = nullptr;
+    TFindInFiles* m_findInFiles = nullptr;
+    TLinkCheck* m_linkCheck = nullptr;
     bool m_shown = false;
     int m_cascade = 0;
 };
