@@ -23,9 +23,10 @@ QStringList listFiles(const QString& folder, const QString& masks, bool subfolde
     // Folder by folder: the files of a folder before those of its subfolders.
     std::sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
         const qsizetype sa = a.lastIndexOf(QLatin1Char('/')), sb = b.lastIndexOf(QLatin1Char('/'));
-        const int byFolder = QStringView(a).left(sa).compare(QStringView(b).left(sb));
+        const int byFolder = QStringView(a).left(sa).compare(QStringView(b).left(sb), Qt::CaseInsensitive);
         if (byFolder != 0) return byFolder < 0;
-        return a < b;
+        const int byName = QStringView(a).mid(sa).compare(QStringView(b).mid(sb), Qt::CaseInsensitive);
+        return byName != 0 ? byName < 0 : a < b;
     });
     return files;
 }

@@ -262,7 +262,9 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"miEdit", "&Edit", "miFind", "F&ind...", {}},
         {"miEdit", "&Edit", "miFindNext", "Find &next", QKeySequence(Qt::Key_F3)},
         {"miEdit", "&Edit", "miReplace", "&Replace...", {}},
+        {"miEdit", "&Edit", "miFindInFiles", "Find in &files...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
         {"miTools", "&Tools", "miHPWiz", "&Homepage Wizard", {}},
+        {"miTools", "&Tools", "miCheckLinks", "Check &links", {}},
         {"miTools", "&Tools", "miUserTags", "User-&Tags", {}},
         {"Options1", "&Options", "miPrefs", "&Preferences...", {}},
         {"Options1", "&Options", "miCompleteTags", "&Complete tags", {}},
@@ -284,6 +286,9 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miFile"))->actions()) fileNames << a->objectName();
     EXPECT_EQ(fileNames, (QStringList{"miNew", "miOpen", "N1", "miSave", "miSaveAS", "N2", "miPrinterSetup",
                                       "miPrint", "miPreview", "miRecent", "N3", "miExit"}));
+    QStringList editNames;
+    for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miEdit"))->actions()) editNames << a->objectName();
+    EXPECT_EQ(editNames, (QStringList{"miFind", "miFindNext", "N4", "miReplace", "miFindInFiles"}));
     QStringList optionNames;
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("Options1"))->actions()) optionNames << a->objectName();
     EXPECT_EQ(optionNames, (QStringList{"miPrefs", "miCompleteTags", "miReopenDocuments"}));
