@@ -38,6 +38,11 @@ struct Item {
 
 QString absolute(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 
+QString canonical(const QString& path) {
+    const QString real = QFileInfo(path).canonicalFilePath();
+    return real.isEmpty() ? absolute(path) : real;
+}
+
 enum Role { PathRole = Qt::UserRole, StartRole, EndRole, LineRole };
 
 } // namespace
@@ -184,7 +189,7 @@ TFindInFiles::Query TFindInFiles::currentQuery() const {
 }
 
 QString TFindInFiles::shownName(const QString& path) const {
-    const QString rel = QDir(m_running.folder).relativeFilePath(path);
+    const QString rel = QDir(m_root).relativeFilePath(path);
     return rel.startsWith(QLatin1String("..")) ? path : rel;
 }
 
@@ -232,13 +237,16 @@ bool TFindInFiles::startSearch() {
     m_results->clear();
     m_status->clear();
 
+    // Files and documents are matched by their real names, whatever links lead to them.
     QHash<QString, THTML*> open;
     for (THTML* doc : m_main.Documents())
-        if (doc->FileName() != untitledName()) open.insert(absolute(doc->FileName()), doc);
+        if (doc->FileName() != untitledName()) open.insert(canonical(doc->FileName()), doc);
+    m_root = canonical(q.folder);
     QList<Item> items;
-    for (const QString& file : ts::sitesearch::listFiles(q.folder, q.masks, q.subfolders)) {
+    for (const QString& file : ts::sitesearch::listFiles(m_root, q.masks, q.subfolders)) {
         Item item{absolute(file), {}, false};
-        if (THTML* doc = open.value(item.path)) {
+        const QFileInfo info(file);
+        if (THTML* doc = open.value(info.isSymLink() ? canonical(file) : item.path)) {
             const std::string_view text = doc->RichEdit()->DocumentBytes();
             item.editorText = QByteArray(text.data(), qsizetype(text.size()));
             item.inEditor = true;

@@ -83,6 +83,7 @@ private:
     // The last search that ran to its end, and what it found.
     std::optional<Query> m_searched;
     Query m_running;
+    QString m_root; // the searched folder's real name
     int m_searchTotal = 0;
     std::vector<ts::sitesearch::FileResult> m_found;
     // The editor's text of each open document, as it was searched.
