@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <sys/stat.h>
@@ -94,6 +95,10 @@ TEST_F(SiteTest, FindInFilesFollowsTheMasksFoldersAndSearchRules) {
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Find in files"));
     EXPECT_EQ(child<QLineEdit>(*w, "eMasks")->text(), QStringLiteral("*.htm;*.html"));
     EXPECT_TRUE(child<QCheckBox>(*w, "cbSubfolders")->isChecked());
+    QStringList headers;
+    for (int c = 0; c < child<QTreeWidget>(*w, "lvResults")->columnCount(); ++c)
+        headers << child<QTreeWidget>(*w, "lvResults")->headerItem()->text(c);
+    EXPECT_EQ(headers, (QStringList{"File", "Line", "Text"}));
     struct Case {
         const char* text;
         bool matchCase, wholeWord, subfolders;
@@ -126,6 +131,22 @@ TEST_F(SiteTest, FindInFilesFollowsTheMasksFoldersAndSearchRules) {
     pressAndWait(*w, "bbFind");
     EXPECT_TRUE(child<QLabel>(*w, "lStatus")->text().contains(QStringLiteral("1 binary files skipped")));
     EXPECT_FALSE(child<QProgressBar>(*w, "pbProgress")->isVisible());
+
+    // A double-click opens a closed file with the match selected.
+    auto* list = child<QTreeWidget>(*w, "lvResults");
+    const QList<QTreeWidgetItem*> crRows = list->findItems(QStringLiteral("sub/deep/cr.html"), Qt::MatchExactly);
+    ASSERT_EQ(crRows.size(), 1);
+    emit list->itemDoubleClicked(crRows.first(), 0);
+    THTML* doc = main->ActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_TRUE(sameFile(doc->FileName(), path(QStringLiteral("sub/deep/cr.html"))));
+    EXPECT_EQ(doc->RichEdit()->selectedText(), QStringLiteral("red"));
+    EXPECT_EQ(doc->RichEdit()->CaretRow(), 1);
+
+    // The folder button puts the chosen folder in the field.
+    platform.dialogs.folderAnswers = {path(QStringLiteral("sub"))};
+    child<QToolButton>(*w, "sbFolder")->click();
+    EXPECT_EQ(child<QLineEdit>(*w, "eFolder")->text(), path(QStringLiteral("sub")));
 }
 
 TEST_F(SiteTest, UnreadableFilesAreListedWithTheirReasonAndTheSearchGoesOn) {
