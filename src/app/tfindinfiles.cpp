@@ -279,8 +279,8 @@ void TFindInFiles::searchFinished() {
     if (!cancelled) m_searched = m_running;
     const bool replace = m_replaceAfterSearch && !cancelled;
     m_replaceAfterSearch = false;
-    if (replace) replaceAll();
-    emit Done();
+    // A replacement that starts now reports its own end.
+    if (!replace || !replaceAll()) emit Done();
 }
 
 void TFindInFiles::showSearchResults(bool cancelled) {
@@ -344,7 +344,7 @@ void TFindInFiles::lvResultsDoubleClick(QTreeWidgetItem* item) {
     });
 }
 
-void TFindInFiles::replaceAll() {
+bool TFindInFiles::replaceAll() {
     int occurrences = 0;
     std::vector<const ss::FileResult*> withMatches;
     for (const ss::FileResult& r : m_found)
@@ -354,12 +354,12 @@ void TFindInFiles::replaceAll() {
         }
     if (withMatches.empty()) {
         ts::messages().information(this, QStringLiteral("Cannot find \"") + m_running.pattern + QStringLiteral("\"."));
-        return;
+        return false;
     }
     // Files on disk are written with no undo: Enter does not do it.
     const QString question =
         QStringLiteral("Replace %1 occurrences in %2 files?").arg(occurrences).arg(withMatches.size());
-    if (ts::messages().askYesNo(this, question, ts::Answer::No) != ts::Answer::Yes) return;
+    if (ts::messages().askYesNo(this, question, ts::Answer::No) != ts::Answer::Yes) return false;
 
     m_editorReplaced.clear();
     m_toWrite.clear();
@@ -383,6 +383,7 @@ void TFindInFiles::replaceAll() {
     m_replaceWatcher.setFuture(QtConcurrent::mapped(m_toWrite, [pattern, replacement, options](const ss::FileResult& r) {
         return ss::replaceInFile(r, pattern, replacement, options);
     }));
+    return true;
 }
 
 QString TFindInFiles::replaceInEditor(const ss::FileResult& r) {

@@ -53,7 +53,8 @@ private:
     Query currentQuery() const;
     bool startSearch();
     void searchFinished();
-    void replaceAll();
+    // Asks, then replaces; false when nothing was started.
+    bool replaceAll();
     void replaceFinished();
     void setRunning(bool running, int total);
     void showSearchResults(bool cancelled);

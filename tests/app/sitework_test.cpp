@@ -203,11 +203,10 @@ TEST_F(SiteTest, ReplaceAllWritesClosedFilesByteExactAndSkipsFilesChangedSinceTh
     TFindInFiles* w = findWindow();
     fill(*w, QStringLiteral("red"), true);
     child<QLineEdit>(*w, "eReplace")->setText(QStringLiteral("grün"));
-    pressAndWait(*w, "bbFind");
-    EXPECT_EQ(rows(*child<QTreeWidget>(*w, "lvResults")).size(), 7);
 
-    // No, the answer Enter gives, leaves every file alone.
-    child<QPushButton>(*w, "bbReplaceAll")->click();
+    // Replace all searches first; No, the answer Enter gives, leaves every file alone.
+    pressAndWait(*w, "bbReplaceAll");
+    EXPECT_EQ(rows(*child<QTreeWidget>(*w, "lvResults")).size(), 7);
     ASSERT_FALSE(platform.boxes.shown.empty());
     EXPECT_EQ(platform.boxes.shown.back().text, QStringLiteral("Replace 7 occurrences in 5 files?"));
     EXPECT_EQ(read(QStringLiteral("index.html")), QByteArray("<p>Red and red</p>\r\n<p>redder RED</p>\r\n"));
