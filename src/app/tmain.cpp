@@ -6,6 +6,8 @@
 #include "app/printing.h"
 #include "app/recentfiles.h"
 #include "app/reopen.h"
+#include "app/tfindinfiles.h"
+#include "app/tlinkcheck.h"
 #include "app/trecovery.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tuploadftp.h"
@@ -174,6 +176,8 @@ void TMain::buildMenu() {
     addEntry(edit, "miFindNext", QStringLiteral("Find &next"), &TMain::miFindNextClick, QKeySequence(Qt::Key_F3));
     separator(edit, "N4");
     addEntry(edit, "miReplace", QStringLiteral("&Replace..."), &TMain::miReplaceClick);
+    addEntry(edit, "miFindInFiles", QStringLiteral("Find in &files..."), &TMain::miFindInFilesClick,
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
 
     QMenu* tools = menu("miTools", QStringLiteral("&Tools"));
     addEntry(tools, "miHPWiz", QStringLiteral("&Homepage Wizard"), &TMain::miHPWizClick);
@@ -181,6 +185,7 @@ void TMain::buildMenu() {
     addEntry(tools, "miUserTags", QStringLiteral("User-&Tags"), &TMain::miUserTagsClick);
     separator(tools, "N7");
     addEntry(tools, "miCheck", QStringLiteral("&Check document"), &TMain::miCheckClick, QKeySequence(Qt::Key_F7));
+    addEntry(tools, "miCheckLinks", QStringLiteral("Check &links"), &TMain::miCheckLinksClick);
     addEntry(tools, "miFTP", QStringLiteral("&Upload to FTP-site..."), &TMain::miFTPClick);
 
     QMenu* options = menu("Options1", QStringLiteral("&Options"));
@@ -375,6 +380,31 @@ void TMain::miFindNextClick() {
 void TMain::miReplaceClick() {
     if (THTML* doc = ActiveDocument()) ts::runCommand(this, [&] { doc->sbReplaceClick(); });
 }
+
+void TMain::miFindInFilesClick() {
+    ts::runCommand(this, [this] {
+        if (!m_findInFiles) m_findInFiles = new TFindInFiles(*this);
+        if (m_findInFiles->isHidden() && !m_findInFiles->Running()) m_findInFiles->StartFolder();
+        m_findInFiles->show();
+        m_findInFiles->raise();
+        m_findInFiles->activateWindow();
+    });
+}
+
+void TMain::miCheckLinksClick() {
+    ts::runCommand(this, [this] {
+        if (!m_linkCheck) m_linkCheck = new TLinkCheck(*this);
+        if (!m_linkCheck->TakeActiveDocument()) {
+            ts::messages().information(this, QStringLiteral("There is no document whose links could be checked."));
+            return;
+        }
+        m_linkCheck->show();
+        m_linkCheck->raise();
+        m_linkCheck->activateWindow();
+        m_linkCheck->bbCheckClick();
+    });
+}
+
 void TMain::miHPWizClick() {
     THPWiz wizard(this);
     // Finish or the close box: the page is written either way.

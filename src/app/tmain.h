@@ -11,6 +11,8 @@ class QMdiSubWindow;
 class QMenu;
 class QToolButton;
 class QsciPrinter;
+class TFindInFiles;
+class TLinkCheck;
 class THTML;
 namespace ts {
 class RecentFiles;
@@ -61,7 +63,11 @@ public slots:
     void miFindClick();
     void miFindNextClick();
     void miReplaceClick();
+    // The one Find in files window of the frame, shown and brought to the front.
+    void miFindInFilesClick();
     void miHPWizClick();
+    // Checks the active document's links in the frame's one link window.
+    void miCheckLinksClick();
     void miUserTagsClick();
     void miFTPClick();
     // Shows the problems HTML Tidy finds in the active document.
@@ -99,6 +105,8 @@ private:
     std::unique_ptr<ts::TPreview> m_preview;
     ts::RecentFiles* m_recent = nullptr;
     ts::TProblemsDock* m_problems = nullptr;
+    TFindInFiles* m_findInFiles = nullptr;
+    TLinkCheck* m_linkCheck = nullptr;
     bool m_shown = false;
     int m_cascade = 0;
 };

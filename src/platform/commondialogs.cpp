@@ -149,6 +149,17 @@ std::optional<QString> ScriptedCommonDialogs::executableFileName(QWidget*, const
     return takeFront(executableAnswers, std::optional<QString>{});
 }
 
+std::optional<QString> QtCommonDialogs::folderName(QWidget* parent, const QString& current) {
+    const QString folder = QFileDialog::getExistingDirectory(parent, QString(), current);
+    if (folder.isEmpty()) return std::nullopt;
+    return folder;
+}
+
+std::optional<QString> ScriptedCommonDialogs::folderName(QWidget*, const QString& current) {
+    lastFolderCurrent = current;
+    return takeFront(folderAnswers, std::optional<QString>{});
+}
+
 CommonDialogs& commonDialogs() {
     static QtCommonDialogs real;
     return g_dialogs ? *g_dialogs : real;

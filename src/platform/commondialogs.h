@@ -29,6 +29,8 @@ public:
     // "Locate the external browser": an existing file with the execute
     // permission, starting in the folder of current when it names one.
     virtual std::optional<QString> executableFileName(QWidget* parent, const QString& current) = 0;
+    // An existing folder, starting at current.
+    virtual std::optional<QString> folderName(QWidget* parent, const QString& current) = 0;
 };
 
 class QtCommonDialogs : public CommonDialogs {
@@ -40,6 +42,7 @@ public:
     std::optional<QColor> color(QWidget* parent, const QColor& initial) override;
     std::optional<QFont> font(QWidget* parent, const QFont& initial) override;
     std::optional<QString> executableFileName(QWidget* parent, const QString& current) override;
+    std::optional<QString> folderName(QWidget* parent, const QString& current) override;
 
 private:
     QString m_lastOpen;
@@ -54,6 +57,8 @@ public:
     std::deque<std::optional<QColor>> colorAnswers;
     std::deque<std::optional<QFont>> fontAnswers;
     std::deque<std::optional<QString>> executableAnswers;
+    std::deque<std::optional<QString>> folderAnswers;
+    QString lastFolderCurrent;
     int openCalls = 0, saveCalls = 0, printCalls = 0, setupCalls = 0, colorCalls = 0, fontCalls = 0,
         executableCalls = 0;
     // What each colour and font dialog was opened with, and the last executable dialog.
@@ -68,6 +73,7 @@ public:
     std::optional<QColor> color(QWidget*, const QColor& initial) override;
     std::optional<QFont> font(QWidget*, const QFont& initial) override;
     std::optional<QString> executableFileName(QWidget*, const QString& current) override;
+    std::optional<QString> folderName(QWidget*, const QString& current) override;
 };
 
 CommonDialogs& commonDialogs();

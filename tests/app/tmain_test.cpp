@@ -262,9 +262,11 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"miEdit", "&Edit", "miFind", "F&ind...", {}},
         {"miEdit", "&Edit", "miFindNext", "Find &next", QKeySequence(Qt::Key_F3)},
         {"miEdit", "&Edit", "miReplace", "&Replace...", {}},
+        {"miEdit", "&Edit", "miFindInFiles", "Find in &files...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
         {"miTools", "&Tools", "miHPWiz", "&Homepage Wizard", {}},
         {"miTools", "&Tools", "miUserTags", "User-&Tags", {}},
         {"miTools", "&Tools", "miCheck", "&Check document", QKeySequence(Qt::Key_F7)},
+        {"miTools", "&Tools", "miCheckLinks", "Check &links", {}},
         {"Options1", "&Options", "miPrefs", "&Preferences...", {}},
         {"Options1", "&Options", "miCompleteTags", "&Complete tags", {}},
         {"miHelp", "&Help", "miAbout", "&About...", {}},
@@ -285,6 +287,9 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miFile"))->actions()) fileNames << a->objectName();
     EXPECT_EQ(fileNames, (QStringList{"miNew", "miOpen", "N1", "miSave", "miSaveAS", "N2", "miPrinterSetup",
                                       "miPrint", "miPreview", "miRecent", "N3", "miExit"}));
+    QStringList editNames;
+    for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miEdit"))->actions()) editNames << a->objectName();
+    EXPECT_EQ(editNames, (QStringList{"miFind", "miFindNext", "N4", "miReplace", "miFindInFiles"}));
     QStringList optionNames;
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("Options1"))->actions()) optionNames << a->objectName();
     EXPECT_EQ(optionNames, (QStringList{"miPrefs", "miCompleteTags", "miReopenDocuments"}));
