@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <QtConcurrent>
 
 namespace {
 
@@ -60,6 +61,11 @@ TLinkCheck::TLinkCheck(TMain& main) : QDialog(&main), m_main(main) {
     connect(m_check, &QPushButton::clicked, this, &TLinkCheck::bbCheckClick);
     connect(m_close, &QPushButton::clicked, this, &QDialog::close);
     connect(m_links, &QTreeWidget::itemDoubleClicked, this, &TLinkCheck::lvLinksDoubleClick);
+    connect(&m_running, &QFutureWatcher<Result>::finished, this, [this] {
+        ts::runCommand(this, [this] { showResult(m_running.result()); });
+        m_check->setEnabled(true);
+        emit Done();
+    });
 }
 
 bool TLinkCheck::TakeActiveDocument() {
@@ -72,9 +78,9 @@ bool TLinkCheck::TakeActiveDocument() {
 }
 
 void TLinkCheck::bbCheckClick() {
-    if (m_page.isEmpty()) return;
+    if (m_page.isEmpty() || m_running.isRunning()) return;
     ts::runCommand(this, [this] {
-        const QString folder = QFileInfo(m_page).absolutePath();
+        m_folder = QFileInfo(m_page).absolutePath();
         // Open documents are checked, and looked into, in their current text.
         QHash<QString, QByteArray> texts;
         for (THTML* doc : m_main.Documents()) {
@@ -84,27 +90,35 @@ void TLinkCheck::bbCheckClick() {
             const std::string_view text = doc->RichEdit()->DocumentBytes();
             texts.insert(path, QByteArray(text.data(), qsizetype(text.size())));
         }
-        QStringList pages{m_page};
-        if (m_wholeSite->isChecked()) {
-            pages.clear();
-            for (const QString& p : ts::sitesearch::listFiles(folder, QStringLiteral("*.htm;*.html"), true))
-                pages << absolute(p);
-        }
-        const std::vector<ts::linkcheck::Problem> problems = ts::linkcheck::checkPages(pages, folder, texts);
-        QList<QTreeWidgetItem*> rows;
-        int broken = 0;
-        for (const ts::linkcheck::Problem& p : problems) {
-            const QString rel = QDir(folder).relativeFilePath(p.page);
-            auto* row = new QTreeWidgetItem({rel, QString::number(p.line + 1), p.link, p.problem});
-            row->setData(0, PathRole, p.page);
-            row->setData(0, LineRole, p.line);
-            rows << row;
-            if (p.problem != QLatin1String(ts::linkcheck::kNotChecked)) ++broken;
-        }
-        m_links->clear();
-        m_links->addTopLevelItems(rows);
-        m_status->setText(QStringLiteral("%1 pages checked, %2 problems found.").arg(pages.size()).arg(broken));
+        m_check->setEnabled(false);
+        m_status->setText(QStringLiteral("Checking..."));
+        m_running.setFuture(QtConcurrent::run(
+            [page = m_page, folder = m_folder, wholeSite = m_wholeSite->isChecked(), texts = std::move(texts)] {
+                QStringList pages{page};
+                if (wholeSite) {
+                    pages.clear();
+                    for (const QString& p : ts::sitesearch::listFiles(folder, QStringLiteral("*.htm;*.html"), true))
+                        pages << absolute(p);
+                }
+                return Result{pages.size(), ts::linkcheck::checkPages(pages, folder, texts)};
+            }));
     });
+}
+
+void TLinkCheck::showResult(const Result& result) {
+    QList<QTreeWidgetItem*> rows;
+    int broken = 0;
+    for (const ts::linkcheck::Problem& p : result.problems) {
+        const QString rel = QDir(m_folder).relativeFilePath(p.page);
+        auto* row = new QTreeWidgetItem({rel, QString::number(p.line + 1), p.link, p.problem});
+        row->setData(0, PathRole, p.page);
+        row->setData(0, LineRole, p.line);
+        rows << row;
+        if (p.problem != QLatin1String(ts::linkcheck::kNotChecked)) ++broken;
+    }
+    m_links->clear();
+    m_links->addTopLevelItems(rows);
+    m_status->setText(QStringLiteral("%1 pages checked, %2 problems found.").arg(result.pages).arg(broken));
 }
 
 void TLinkCheck::lvLinksDoubleClick(QTreeWidgetItem* item) {

@@ -1,5 +1,8 @@
 #pragma once
+#include "editor/linkcheck.h"
+
 #include <QDialog>
+#include <QFutureWatcher>
 
 class QCheckBox;
 class QLabel;
@@ -24,7 +27,17 @@ public slots:
     void bbCheckClick();
     void lvLinksDoubleClick(QTreeWidgetItem* item);
 
+signals:
+    // A check has finished and its rows are listed.
+    void Done();
+
 private:
+    struct Result {
+        qsizetype pages = 0;
+        std::vector<ts::linkcheck::Problem> problems;
+    };
+    void showResult(const Result& result);
+
     TMain& m_main;
     QString m_page;
     QCheckBox* m_wholeSite;
@@ -32,4 +45,7 @@ private:
     QPushButton* m_close;
     QLabel* m_status;
     QTreeWidget* m_links;
+    QString m_folder;
+    // Reading a whole site takes a while; the window stays responsive.
+    QFutureWatcher<Result> m_running;
 };

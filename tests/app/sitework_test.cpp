@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QLabel>
 #include <QSignalSpy>
+#include <QTest>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -273,6 +274,11 @@ TEST_F(SiteTest, CheckLinksFindsMissingFilesAndAnchorsAndLeavesSchemesUnchecked)
     main->findChild<QAction*>(QStringLiteral("miCheckLinks"))->trigger();
     auto* w = child<TLinkCheck>(*main, "TLinkCheck");
     ASSERT_NE(w, nullptr);
+    // The check runs off the window's thread; the button waits for it.
+    QSignalSpy done(w, &TLinkCheck::Done);
+    EXPECT_FALSE(child<QPushButton>(*w, "bbCheck")->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 60000);
+    EXPECT_TRUE(child<QPushButton>(*w, "bbCheck")->isEnabled());
     auto* list = child<QTreeWidget>(*w, "lvLinks");
     QStringList headers;
     for (int c = 0; c < list->columnCount(); ++c) headers << list->headerItem()->text(c);
@@ -289,6 +295,7 @@ TEST_F(SiteTest, CheckLinksFindsMissingFilesAndAnchorsAndLeavesSchemesUnchecked)
 
     child<QCheckBox>(*w, "cbWholeSite")->setChecked(true);
     child<QPushButton>(*w, "bbCheck")->click();
+    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 2, 60000);
     EXPECT_EQ(SiteTest::rows(*list), indexRows + QStringList{"sub/base.html|3|nope.gif|The file does not exist."} +
                                          indexUnchecked + QStringList{"sub/remote.html|1|x.html|not checked"});
 
