@@ -184,9 +184,10 @@ void TMain::buildMenu() {
     separator(tools, "N6");
     addEntry(tools, "miUserTags", QStringLiteral("User-&Tags"), &TMain::miUserTagsClick);
     separator(tools, "N7");
+    addEntry(tools, "miFTP", QStringLiteral("&Upload to FTP-site..."), &TMain::miFTPClick);
+    separator(tools, "N8");
     addEntry(tools, "miCheck", QStringLiteral("&Check document"), &TMain::miCheckClick, QKeySequence(Qt::Key_F7));
     addEntry(tools, "miCheckLinks", QStringLiteral("Check &links"), &TMain::miCheckLinksClick);
-    addEntry(tools, "miFTP", QStringLiteral("&Upload to FTP-site..."), &TMain::miFTPClick);
 
     QMenu* options = menu("Options1", QStringLiteral("&Options"));
     addEntry(options, "miPrefs", QStringLiteral("&Preferences..."), &TMain::miPrefsClick);

@@ -290,6 +290,9 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
     QStringList editNames;
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miEdit"))->actions()) editNames << a->objectName();
     EXPECT_EQ(editNames, (QStringList{"miFind", "miFindNext", "N4", "miReplace", "miFindInFiles"}));
+    QStringList toolNames;
+    for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miTools"))->actions()) toolNames << a->objectName();
+    EXPECT_EQ(toolNames, (QStringList{"miHPWiz", "N6", "miUserTags", "N7", "miFTP", "N8", "miCheck", "miCheckLinks"}));
     QStringList optionNames;
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("Options1"))->actions()) optionNames << a->objectName();
     EXPECT_EQ(optionNames, (QStringList{"miPrefs", "miCompleteTags", "miReopenDocuments"}));
