@@ -1,5 +1,6 @@
 #include "app/tmain.h"
 
+#include "app/livepreview.h"
 #include "app/openfiles.h"
 #include "app/preview.h"
 #include "app/printing.h"
@@ -64,6 +65,8 @@ TMain::TMain(const QStringList& arguments, QWidget* parent)
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     layout->addWidget(m_mdi, 1);
     setCentralWidget(central);
+    m_livePreview = new ts::LivePreview(*this);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { m_livePreview->SetDocument(ActiveDocument()); });
     buildMenu();
 
     placeFrame();
@@ -161,6 +164,7 @@ void TMain::buildMenu() {
     addEntry(file, "miPrinterSetup", QStringLiteral("P&rinter setup..."), &TMain::miPrinterSetupClick);
     addEntry(file, "miPrint", QStringLiteral("&Print..."), &TMain::sbPrintClick, QKeySequence(Qt::CTRL | Qt::Key_P));
     addEntry(file, "miPreview", QStringLiteral("Pre&view"), &TMain::sbPreviewClick, QKeySequence(Qt::Key_F9));
+    file->addAction(m_livePreview->ToggleAction());
     m_recent = new ts::RecentFiles(*this, file);
     separator(file, "N3");
     addEntry(file, "miExit", QStringLiteral("E&xit"), &TMain::sbExitClick);
@@ -293,6 +297,7 @@ void TMain::FormShow() {
         if (prefs.NewDoc) sbNewClick();
     });
     if (!read) return;
+    ts::runCommand(this, [&] { m_livePreview->RestoreView(); });
     offerRecovery(*this);
     // The documents of the last run, then the command line's file in front.
     ts::openStartDocuments(*this, ts::commandLineFile(m_arguments));
@@ -445,6 +450,7 @@ void TMain::closeEvent(QCloseEvent* e) {
         }
     }
     record.Commit();
+    ts::runCommand(this, [&] { m_livePreview->SaveView(); });
     for (THTML* doc : docs) doc->CloseApproved();
     e->accept();
 }

@@ -13,6 +13,7 @@ class QToolButton;
 class QsciPrinter;
 class THTML;
 namespace ts {
+class LivePreview;
 class RecentFiles;
 class TPreview;
 }
@@ -95,6 +96,7 @@ private:
     mutable std::unique_ptr<QsciPrinter> m_printer;
     std::unique_ptr<ts::TPreview> m_preview;
     ts::RecentFiles* m_recent = nullptr;
+    ts::LivePreview* m_livePreview = nullptr;
     bool m_shown = false;
     int m_cascade = 0;
 };
