@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <functional>
 #include <vector>
 #include <sys/resource.h>
 
@@ -338,13 +339,18 @@ int openAtDeepLine(THTML& big, const QString& path) {
 }
 
 // A keystroke deep in the large file with the recovery journal off and on,
-// alternately on the same document, and the journal's write after the pause.
+// alternately on the same document; then the whole text of the journal
+// written while keys come in, beside the same write waited for.
 int journalled(const QString& path) {
     QTemporaryDir folder;
     ts::setRecoveryFolder(folder.path());
     THTML big;
     const int deep = openAtDeepLine(big, path);
     ts::TDocumentJournal* journal = big.Journal();
+    // The journal's first whole text is on disk before the rounds: they
+    // measure what each keystroke adds.
+    typeAt(big, deep, 1);
+    journal->Flush();
     double off = 0, on = 0;
     for (int round = 0; round < 4; ++round) {
         // Without the journal the editor's edits go nowhere.
@@ -359,11 +365,42 @@ int journalled(const QString& path) {
                          });
         on += typeAt(big, deep, 50).wallMs;
     }
-    QElapsedTimer flush;
-    flush.start();
+    std::printf("keystroke_line_%d_journal_off_ms=%.3f\nkeystroke_line_%d_journal_on_ms=%.3f\n", deep, off / 4, deep,
+                on / 4);
+
+    // The whole text waited for: what typing would wait for if it were written in its way.
+    journal->RequestSnapshot();
+    QElapsedTimer t;
+    t.start();
     journal->Flush();
-    std::printf("keystroke_line_%d_journal_off_ms=%.3f\nkeystroke_line_%d_journal_on_ms=%.3f\njournal_write_ms=%.2f\n",
-                deep, off / 4, deep, on / 4, double(flush.nsecsElapsed()) / 1e6);
+    std::printf("whole_text_write_waited_ms=%.1f\n", double(t.nsecsElapsed()) / 1e6);
+
+    // The same in the background, with a key every 20 ms until it is on disk;
+    // as many keys in the same rhythm without it first.
+    auto typeInRhythm = [&](const std::function<bool(int)>& goOn) {
+        std::vector<double> ms;
+        for (int k = 0; goOn(k); ++k) {
+            ms.push_back(typeAt(big, deep, 1).wallMs);
+            QElapsedTimer gap;
+            gap.start();
+            while (gap.elapsed() < 20) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        return ms;
+    };
+    journal->Flush();
+    const std::vector<double> plain = typeInRhythm([](int k) { return k < 40; });
+    journal->RequestSnapshot();
+    t.restart();
+    journal->Write();
+    const std::vector<double> during =
+        typeInRhythm([&](int) { return journal->WritingText() && t.elapsed() < 60000; });
+    const double written = double(t.nsecsElapsed()) / 1e6;
+    std::printf("whole_text_write_background_ms=%.1f\nkeystrokes_during_write=%zu\n"
+                "keystroke_during_write_median_ms=%.3f\nkeystroke_during_write_max_ms=%.3f\n"
+                "keystroke_without_write_median_ms=%.3f\nkeystroke_without_write_max_ms=%.3f\n",
+                written, during.size(), median(during), *std::max_element(during.begin(), during.end()),
+                median(plain), *std::max_element(plain.begin(), plain.end()));
+    big.RichEdit()->ClearModified();
     return 0;
 }
 

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -86,7 +87,16 @@ QString TPreview::WriteCopy(const THTML& doc) {
     QString name = untitled ? QStringLiteral("noname.html") : info.fileName();
     const QString suffix = QFileInfo(name).suffix().toLower();
     if (suffix != QLatin1String("htm") && suffix != QLatin1String("html")) name += QStringLiteral(".html");
-    const QString path = m_dir->filePath(QString::number(++m_count) + QLatin1Char('-') + name);
+    Copy copy = m_copies.value(&doc);
+    if (copy.number == 0) {
+        copy.number = ++m_count;
+        QObject::connect(&doc, &QObject::destroyed, &m_watch, [this, key = &doc] { forget(key); });
+    }
+    // Saved under another name since: the old copy goes.
+    const QString path = m_dir->filePath(QString::number(copy.number) + QLatin1Char('-') + name);
+    if (!copy.path.isEmpty() && copy.path != path) QFile::remove(copy.path);
+    copy.path = path;
+    m_copies.insert(&doc, copy);
 
     const EncodedDocument encoded = encodeDocument(doc.RichEdit()->DocumentBytes(), doc.Format());
     QByteArray body = encoded.body;
@@ -96,23 +106,30 @@ QString TPreview::WriteCopy(const THTML& doc) {
                                          .toEncoded());
     }
 
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(encoded.bom) != encoded.bom.size() ||
-        f.write(body) != body.size() || !f.flush()) {
-        const QString why = f.errorString();
-        f.remove();
-        throw TError(QStringLiteral("Cannot write the preview copy \u00BB%1\u00AB: %2").arg(path, why));
-    }
+    // Replaced whole, so that a browser reading the copy meanwhile gets one version or the other.
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(encoded.bom) != encoded.bom.size() || f.write(body) != body.size() ||
+        !f.commit())
+        throw TError(QStringLiteral("Cannot write the preview copy \u00BB%1\u00AB: %2").arg(path, f.errorString()));
     return path;
 }
 
+void TPreview::forget(const THTML* doc) {
+    const auto it = m_copies.constFind(doc);
+    if (it == m_copies.cend()) return;
+    QFile::remove(it->path);
+    m_copies.erase(it);
+}
+
 void TPreview::Show(const THTML& doc, const QString& browser) {
+    // A copy that no browser shows stays only when an earlier preview left it.
+    const bool hadCopy = QFileInfo::exists(m_copies.value(&doc).path);
     const QString path = WriteCopy(doc);
     bool started = false;
     if (browser.isEmpty()) started = desktop().openUrl(QUrl::fromLocalFile(path));
     else started = QProcess::startDetached(browser, {path});
     if (started) return;
-    QFile::remove(path);
+    if (!hadCopy) QFile::remove(path);
     if (browser.isEmpty()) throw TError(QStringLiteral("The default browser cannot be started."));
     throw TError(QStringLiteral("The browser \u00BB%1\u00AB cannot be started.").arg(browser));
 }

@@ -1,5 +1,7 @@
 #pragma once
 #include <QByteArray>
+#include <QHash>
+#include <QObject>
 #include <QString>
 #include <memory>
 
@@ -15,26 +17,37 @@ namespace ts {
 // element with an HREF of its own, which the browser would follow anyway.
 QByteArray withBaseElement(const QByteArray& body, const QByteArray& baseHref);
 
-// Shows documents in a browser through temporary copies. The copies live in
-// a folder of their own in the user's runtime (or cache) folder, removed
-// with this object when the program ends.
+// Shows documents in a browser through temporary copies, one per document,
+// in a folder of their own in the user's runtime (or cache) folder. A copy
+// goes with its document's window; the folder with this object when the
+// program ends.
 class TPreview {
 public:
     TPreview();
     ~TPreview();
 
-    // Writes the bytes a Save would write now, plus the BASE element, to a
-    // new copy and gives its path. The document is not touched.
+    // Writes the bytes a Save would write now, plus the BASE element, to the
+    // document's copy (replacing the one of its last preview) and gives its
+    // path. The document is not touched.
     QString WriteCopy(const THTML& doc);
-    // Writes a copy and opens it in `browser`, or in the desktop's default
+    // Writes the copy and opens it in `browser`, or in the desktop's default
     // browser when that is empty. Throws TError when no browser starts.
     void Show(const THTML& doc, const QString& browser);
     // The folder of the copies; empty before the first one.
     QString Folder() const;
 
 private:
+    struct Copy {
+        int number = 0;
+        QString path;
+    };
+    void forget(const THTML* doc);
+
     std::unique_ptr<QTemporaryDir> m_dir;
     int m_count = 0;
+    QHash<const THTML*, Copy> m_copies;
+    // Its end ends the watch on the documents' windows.
+    QObject m_watch;
 };
 
 } // namespace ts

@@ -289,16 +289,17 @@ void TMain::showEvent(QShowEvent* e) {
 }
 
 void TMain::FormShow() {
-    // Settings that cannot be read stop the start-up here: every document
-    // would fail on the same value again.
     const bool read = ts::runCommand(this, [&] {
         const TPrefsRecord prefs = TPrefsRecord::load();
         if (prefs.AppMaxi) setWindowState(windowState() | Qt::WindowMaximized);
         if (prefs.NewDoc) sbNewClick();
     });
-    if (!read) return;
-    ts::runCommand(this, [&] { m_livePreview->RestoreView(); });
+    if (read) ts::runCommand(this, [&] { m_livePreview->RestoreView(); });
+    // The unsaved work of the last run comes back whatever the settings hold.
     offerRecovery(*this);
+    // Settings that cannot be read stop the start-up here: every document
+    // would fail on the same value again.
+    if (!read) return;
     // The documents of the last run, then the command line's file in front.
     ts::openStartDocuments(*this, ts::commandLineFile(m_arguments));
 }
@@ -308,7 +309,8 @@ THTML* TMain::OpenDocumentFile(const QString& path, bool* loaded) {
     doc->SetFileName(path);
     const bool done = ts::runCommand(this, [&] { doc->LoadDocument(); });
     ShowDocument(doc);
-    if (done) m_recent->Add(path);
+    // The absolute path: a relative argument names the file as the document keeps it.
+    if (done) m_recent->Add(doc->FileName());
     if (loaded) *loaded = done;
     return doc;
 }

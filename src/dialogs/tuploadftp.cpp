@@ -67,7 +67,16 @@ void TUploadFTP::lbFilesDragDrop() {
     const QString name = m_browser->SelectedFile();
     if (name.isEmpty()) return;
     // The platform's separator: a backslash would name no file here.
-    ui->lbFiles->addItem(QDir(m_browser->Directory()).filePath(name));
+    const QString path = QDir(m_browser->Directory()).filePath(name);
+    // Every file goes to the server under its bare name: a second one of that name would overwrite the first.
+    const QString remote = ts::remoteName(path);
+    const QStringList listed = Files();
+    if (std::any_of(listed.begin(), listed.end(), [&](const QString& f) { return ts::remoteName(f) == remote; })) {
+        ts::messages().warning(this, QStringLiteral("A file named \"%1\" is already in the list: on the server the second "
+                                                    "would overwrite the first.").arg(remote));
+        return;
+    }
+    ui->lbFiles->addItem(path);
 }
 
 void TUploadFTP::sbResetClick() { ui->lbFiles->clear(); }

@@ -26,7 +26,8 @@ public:
 
     // Accepts a drag exactly when it comes from the file list.
     bool lbFilesDragOver(const QObject* source) const;
-    // Appends the folder shown and the file selected in the file list; nothing without a selection.
+    // Appends the folder shown and the file selected in the file list; nothing without a selection,
+    // and a warning instead when a file of that name is listed already.
     void lbFilesDragDrop();
 
 public slots:

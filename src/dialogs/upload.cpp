@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QUrl>
 
 #include <curl/curl.h>
@@ -36,6 +37,8 @@ UploadTarget parseUploadHost(const QString& host) {
     t.port = url.port(t.protocol == UploadProtocol::Sftp ? 22 : 21);
     return t;
 }
+
+QString remoteName(const QString& path) { return QFileInfo(path).fileName(); }
 
 QString uploadReport(const std::vector<UploadResult>& results) {
     QStringList lines;
@@ -105,6 +108,11 @@ size_t readFile(char* buffer, size_t size, size_t count, void* p) {
     auto* t = static_cast<Transfer*>(p);
     const qint64 got = t->file->read(buffer, qint64(size * count));
     return got < 0 ? CURL_READFUNC_ABORT : size_t(got);
+}
+
+size_t collect(char* buffer, size_t size, size_t count, void* p) {
+    static_cast<QByteArray*>(p)->append(buffer, qsizetype(size * count));
+    return size * count;
 }
 
 size_t serverReply(char* buffer, size_t size, size_t count, void* p) {
@@ -184,10 +192,23 @@ void Upload::cancel() { m_cancel = true; }
 void Upload::run() {
     m_sshKeys = userSshKeys();
     m_sshKey = 0;
+    m_remoteFiles.reset();
     qint64 total = 0;
     for (const QString& path : m_files) total += std::max<qint64>(QFileInfo(path).size(), 0);
     qint64 done = 0;
-    for (int i = 0; i < m_files.size(); ++i) m_results.push_back(send(i, m_files[i], done, total));
+    QSet<QString> names;
+    for (int i = 0; i < m_files.size(); ++i) {
+        const QString name = remoteName(m_files[i]);
+        if (names.contains(name)) {
+            // It would overwrite the file of this name sent a moment ago.
+            done += std::max<qint64>(QFileInfo(m_files[i]).size(), 0);
+            m_results.push_back(
+                {name, false, QStringLiteral("not sent, an earlier file of the list goes to the same name")});
+            continue;
+        }
+        names.insert(name);
+        m_results.push_back(send(i, m_files[i], done, total));
+    }
     QMetaObject::invokeMethod(
         this,
         [this, done, total] {
@@ -201,7 +222,7 @@ void Upload::run() {
 UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qint64 total) {
     const QFileInfo info(path);
     UploadResult result;
-    result.file = info.fileName();
+    result.file = remoteName(path);
     const qint64 size = std::max<qint64>(info.size(), 0);
     const qint64 base = doneBefore;
     doneBefore += size;
@@ -289,30 +310,88 @@ UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qi
         result.message = QStringLiteral("not sent, the network library could not start");
         return result;
     }
-    List rename;
-    if (sftp) {
-        // An SFTP rename does not replace a file, so the earlier version goes first ("*": it may not be there).
-        append(rename, "*rm " + sftpQuoted(folder.sftpPath + name));
-        append(rename, "rename " + sftpQuoted(folder.sftpPath + temporary) + ' ' + sftpQuoted(folder.sftpPath + name));
-    } else {
-        append(rename, "RNFR " + temporary);
-        append(rename, "RNTO " + name);
-    }
-    connect(easy.get(), origin + folder.urlPath + QUrl::toPercentEncoding(QString::fromUtf8(temporary)));
-    curl_easy_setopt(easy.get(), CURLOPT_UPLOAD, 1L);
-    curl_easy_setopt(easy.get(), CURLOPT_READFUNCTION, readFile);
-    curl_easy_setopt(easy.get(), CURLOPT_READDATA, &transfer);
-    curl_easy_setopt(easy.get(), CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
-    curl_easy_setopt(easy.get(), CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
-    curl_easy_setopt(easy.get(), CURLOPT_POSTQUOTE, rename.get());
-    CURLcode code = curl_easy_perform(easy.get());
-    // The server refused this key: offer the user's next one on a new connection.
-    while (sftp && code == CURLE_LOGIN_DENIED && !m_cancel && m_sshKey + 1 < m_sshKeys.size() && file.seek(0)) {
-        ++m_sshKey;
-        useSshKey(easy.get());
+    CURL* c = easy.get();
+    // One request on the connection; where the server refuses a key, the user's next one is offered.
+    auto perform = [&] {
         error[0] = 0;
-        code = curl_easy_perform(easy.get());
-    }
+        CURLcode code = curl_easy_perform(c);
+        while (sftp && code == CURLE_LOGIN_DENIED && !m_cancel && m_sshKey + 1 < m_sshKeys.size() && file.seek(0)) {
+            ++m_sshKey;
+            useSshKey(c);
+            error[0] = 0;
+            code = curl_easy_perform(c);
+        }
+        return code;
+    };
+    const QByteArray remoteFile = sftpQuoted(folder.sftpPath + name);
+    const QByteArray remotePart = sftpQuoted(folder.sftpPath + temporary);
+    const QByteArray aside = '.' + name + ".previous";
+    QByteArray listing;
+    bool keptAside = false; // the earlier version could not be put back
+    std::optional<RemoteFile> earlier; // what the name holds on the server, where it is listed
+    const CURLcode code = [&]() -> CURLcode {
+        if (sftp && !m_remoteFiles) {
+            // What the folder holds already: the permissions to keep, and whether a file is to be replaced.
+            connect(c, origin + folder.urlPath);
+            curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, collect);
+            curl_easy_setopt(c, CURLOPT_WRITEDATA, &listing);
+            const CURLcode listed = perform();
+            if (listed != CURLE_OK && listed != CURLE_REMOTE_FILE_NOT_FOUND && // a missing folder holds nothing
+                (m_cancel || failsForAll(listed) || transfer.hostKey != CURLKHMATCH_OK))
+                return listed;
+            m_remoteFiles = parseListing(listing);
+        }
+        if (sftp) {
+            if (const auto found = m_remoteFiles->constFind(name); found != m_remoteFiles->cend()) earlier = *found;
+        }
+
+        List rename;
+        if (sftp) {
+            if (earlier && earlier->mode) {
+                // Created with the earlier version's permissions, which the server's umask may narrow; then set whole.
+                curl_easy_setopt(c, CURLOPT_NEW_FILE_PERMS, long(*earlier->mode & 0777));
+                append(rename, "*chmod " + QByteArray::number(*earlier->mode, 8) + ' ' + remotePart);
+            }
+            // A server that renames onto an existing name (SFTP 5 and later) replaces it in one step.
+            append(rename, "rename " + remotePart + ' ' + remoteFile);
+        } else {
+            append(rename, "RNFR " + temporary);
+            append(rename, "RNTO " + name);
+        }
+        connect(c, origin + folder.urlPath + QUrl::toPercentEncoding(QString::fromUtf8(temporary)));
+        curl_easy_setopt(c, CURLOPT_UPLOAD, 1L);
+        curl_easy_setopt(c, CURLOPT_READFUNCTION, readFile);
+        curl_easy_setopt(c, CURLOPT_READDATA, &transfer);
+        curl_easy_setopt(c, CURLOPT_INFILESIZE_LARGE, curl_off_t(size));
+        curl_easy_setopt(c, CURLOPT_FTP_CREATE_MISSING_DIRS, long(CURLFTP_CREATE_DIR_RETRY));
+        curl_easy_setopt(c, CURLOPT_POSTQUOTE, rename.get());
+        const CURLcode sent = perform();
+        curl_easy_setopt(c, CURLOPT_POSTQUOTE, nullptr);
+        if (sent != CURLE_QUOTE_ERROR || !earlier || (earlier->type != '-' && earlier->type != 'l')) return sent;
+
+        // The file is there under its temporary name, but the server renames only onto a free
+        // name (OpenSSH does). The earlier version steps aside until the new one is in place
+        // and comes back if it cannot be; from here on a cancel no longer stops it.
+        static const std::atomic<bool> never{false};
+        transfer.cancel = &never;
+        curl_easy_setopt(c, CURLOPT_UPLOAD, 0L);
+        curl_easy_setopt(c, CURLOPT_NOBODY, 1L);
+        connect(c, origin + folder.urlPath);
+        auto commands = [&](std::initializer_list<QByteArray> lines) {
+            List list;
+            for (const QByteArray& line : lines) append(list, line);
+            curl_easy_setopt(c, CURLOPT_QUOTE, list.get());
+            const CURLcode done = perform();
+            curl_easy_setopt(c, CURLOPT_QUOTE, nullptr);
+            return done;
+        };
+        const QByteArray remoteAside = sftpQuoted(folder.sftpPath + aside);
+        const CURLcode stepAside = commands({"*rm " + remoteAside, "rename " + remoteFile + ' ' + remoteAside});
+        if (stepAside != CURLE_OK) return stepAside;
+        const CURLcode replaced = commands({"rename " + remotePart + ' ' + remoteFile, "*rm " + remoteAside});
+        if (replaced != CURLE_OK) keptAside = commands({"rename " + remoteAside + ' ' + remoteFile}) != CURLE_OK;
+        return replaced;
+    }();
     if (code == CURLE_OK) {
         result.arrived = true;
         transfer.report(size);
@@ -323,7 +402,7 @@ UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qi
     QString why;
     const QString reply = QString::fromUtf8(transfer.lastReply);
     long status = 0;
-    curl_easy_getinfo(easy.get(), CURLINFO_RESPONSE_CODE, &status);
+    curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status);
     const QString host = target.host;
     if (code == CURLE_ABORTED_BY_CALLBACK && m_cancel) {
         why = QStringLiteral("cancelled, not sent");
@@ -344,18 +423,26 @@ UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qi
                            ? QString()
                            : QStringLiteral(" (it offered %1)").arg(QString::fromLatin1(transfer.hostKeyFingerprint)));
     } else if (sftp && transfer.hostKey == CURLKHMATCH_MISMATCH) {
+        // known_hosts names a server on another port than 22 as "[host]:port".
+        const QString entry = target.port == 22 ? host : QStringLiteral("'[%1]:%2'").arg(host).arg(target.port);
         why = QStringLiteral("the host key of %1 differs from the one among the known hosts (%2): the server may not be the one "
-                             "you trust. If its key really changed%3, remove the old entry with \"ssh-keygen -R %1\" and add the new one")
+                             "you trust. If its key really changed%3, remove the old entry with \"ssh-keygen -R %4\" and add the new one")
                   .arg(host, QString::fromLocal8Bit(knownHosts),
                        transfer.hostKeyFingerprint.isEmpty()
                            ? QString()
-                           : QStringLiteral(" (it now offers %1)").arg(QString::fromLatin1(transfer.hostKeyFingerprint)));
+                           : QStringLiteral(" (it now offers %1)").arg(QString::fromLatin1(transfer.hostKeyFingerprint)),
+                       entry);
+    } else if (code == CURLE_QUOTE_ERROR && earlier && earlier->type == 'd') {
+        why = QStringLiteral("not sent, a folder of this name is on the server");
     } else if (code == CURLE_PEER_FAILED_VERIFICATION) {
         why = QStringLiteral("the server's certificate could not be verified, nothing was sent (%1)").arg(QString::fromUtf8(error));
     } else {
         why = QString::fromUtf8(error[0] ? error : curl_easy_strerror(code));
         if (status >= 400 && !reply.isEmpty() && !why.contains(reply)) why += QStringLiteral(" (the server said \"%1\")").arg(reply);
     }
+    if (keptAside)
+        why += QStringLiteral("; the earlier version could not be put back and is on the server as %1")
+                   .arg(QString::fromUtf8(aside));
     result.message = why;
     if (failsForAll(code)) m_fatal = why;
     const bool noneSent = code == CURLE_LOGIN_DENIED || code == CURLE_COULDNT_RESOLVE_HOST || code == CURLE_COULDNT_CONNECT ||
@@ -379,6 +466,46 @@ UploadResult Upload::send(int index, const QString& path, qint64& doneBefore, qi
         curl_easy_perform(clean.get());
     }
     return result;
+}
+
+// A listing as OpenSSH and most servers write it, like "ls -l":
+// "-rwxr-x---  1 owner group  1234 Jan 15 12:34 name"; a link is followed by
+// " -> " and its target. Lines of another form say nothing.
+QHash<QByteArray, Upload::RemoteFile> Upload::parseListing(const QByteArray& listing) {
+    QHash<QByteArray, RemoteFile> files;
+    for (const QByteArray& line : listing.split('\n')) {
+        // The mode, links, owner, group, size and three parts of the date come before the name.
+        qsizetype at = 0;
+        QByteArray mode;
+        int fields = 0;
+        for (; fields < 8; ++fields) {
+            while (at < line.size() && line[at] == ' ') ++at;
+            const qsizetype start = at;
+            while (at < line.size() && line[at] != ' ') ++at;
+            if (at == start) break;
+            if (fields == 0) mode = line.mid(start, at - start);
+        }
+        if (fields < 8 || at + 1 >= line.size() || mode.size() < 10) continue;
+        RemoteFile file;
+        file.type = mode[0];
+        int bits = 0;
+        bool readable = true;
+        for (int i = 0; i < 9; ++i) {
+            const char c = mode[1 + i];
+            const int bit = 0400 >> i;
+            // Set-user-id, set-group-id and sticky ride on the x places: lower case with x, upper case without.
+            const char special = i == 2 || i == 5 ? 's' : i == 8 ? 't' : 0;
+            if (c == "rwxrwxrwx"[i]) bits |= bit;
+            else if (special && (c == special || c == special - 32))
+                bits |= (04000 >> (i / 3)) | (c == special ? bit : 0);
+            else if (c != '-') readable = false;
+        }
+        if (readable && file.type == '-') file.mode = bits;
+        QByteArray name = line.mid(at + 1);
+        if (file.type == 'l') name.truncate(name.indexOf(" -> ") < 0 ? name.size() : name.indexOf(" -> "));
+        files.insert(name, file);
+    }
+    return files;
 }
 
 // Key login with the user's key, then the password where one is stored; the

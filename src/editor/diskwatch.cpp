@@ -5,40 +5,8 @@
 #include <QFileSystemWatcher>
 #include <QHash>
 #include <QPointer>
-#include <sys/stat.h>
 
 namespace ts {
-
-FileIdentity FileIdentity::of(const QString& path) {
-    struct stat st {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
-    FileIdentity id;
-    id.exists = true;
-    id.size = static_cast<qint64>(st.st_size);
-    id.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    id.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
-    id.device = static_cast<quint64>(st.st_dev);
-    id.inode = static_cast<quint64>(st.st_ino);
-    return id;
-}
-
-FileIdentity FileIdentity::fromStamp(const FileStamp& stamp) {
-    FileIdentity id;
-    id.partial = true;
-    if (stamp.size < 0) return id;
-    id.exists = true;
-    id.size = stamp.size;
-    id.mtimeNs = stamp.mtimeNs;
-    return id;
-}
-
-bool FileIdentity::same(const FileIdentity& other) const {
-    if (exists != other.exists) return false;
-    if (!exists) return true;
-    if (size != other.size || mtimeNs != other.mtimeNs) return false;
-    if (partial || other.partial) return true;
-    return ctimeNs == other.ctimeNs && device == other.device && inode == other.inode;
-}
 
 // The one system watcher and who listens to which path.
 class DiskWatchHub : public QObject {

@@ -1,5 +1,5 @@
 #pragma once
-#include "editor/recovery.h"
+#include "editor/docfile.h"
 
 #include <QObject>
 #include <QString>
@@ -7,24 +7,6 @@
 
 // Noticing that a document's file was changed or deleted by someone else.
 namespace ts {
-
-// What a file looked like at one moment. Two looks that differ mean that the
-// file was written, replaced or deleted in between.
-struct FileIdentity {
-    bool exists = false;
-    qint64 size = -1;
-    qint64 mtimeNs = 0;
-    qint64 ctimeNs = 0;
-    quint64 device = 0;
-    quint64 inode = 0;
-    // Only size and modification time are known (a recovery journal's stamp).
-    bool partial = false;
-
-    static FileIdentity of(const QString& path);
-    static FileIdentity fromStamp(const FileStamp& stamp);
-    // Whether nothing tells the two apart; a partial look compares only what it knows.
-    bool same(const FileIdentity& other) const;
-};
 
 // Watches one file for its document. Every change, replacement or deletion
 // raises Changed once the file has been quiet for a moment, so that a file

@@ -53,6 +53,17 @@ inline int multiByteLength(const unsigned char* p, size_t avail) {
     return 0;
 }
 
+FileIdentity identityOf(const struct stat& st) {
+    FileIdentity id;
+    id.exists = true;
+    id.size = static_cast<qint64>(st.st_size);
+    id.mtimeNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    id.ctimeNs = qint64(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+    id.device = static_cast<quint64>(st.st_dev);
+    id.inode = static_cast<quint64>(st.st_ino);
+    return id;
+}
+
 // ---- Failures -------------------------------------------------------------
 
 QString reasonText(int err) {
@@ -349,7 +360,8 @@ private:
 
 // Writes a temporary file and renames it over the target. Returns false,
 // having changed nothing, when the file must be written in place instead.
-bool replaceByRename(const QString& userPath, const Target& t, std::span<const std::string_view> pieces) {
+bool replaceByRename(const QString& userPath, const Target& t, std::span<const std::string_view> pieces,
+                     FileIdentity* written) {
     const SavePlace place = besidePlace(t.path);
     int err = 0;
     // A new file gets the usual 0666 less the umask (and the folder's default ACL).
@@ -370,10 +382,20 @@ bool replaceByRename(const QString& userPath, const Target& t, std::span<const s
         if (ts.st_gid != t.st.st_gid && ::fchown(fd.get(), uid_t(-1), t.st.st_gid) != 0) return false;
         if (::fchmod(fd.get(), t.st.st_mode & 07777) != 0) throwWriteError(userPath, errno);
     }
-    if ((err = writePieces(fd.get(), pieces)) || (err = syncFd(fd.get())) || (err = fd.close()))
+    struct stat before {};
+    if ((err = writePieces(fd.get(), pieces)) || (err = syncFd(fd.get())) ||
+        (err = ::fstat(fd.get(), &before) != 0 ? errno : 0) || (err = fd.close()))
         throwWriteError(userPath, err);
     if (::rename(place.temp.constData(), t.path.constData()) != 0) throwWriteError(userPath, errno);
     guard.keep();
+    // The rename changes the file's change time; a write by someone else
+    // since the content was synced changes its size or modification time too,
+    // and the look from before the rename then tells that it is not ours.
+    struct stat after {};
+    const bool untouched = ::fstat(lock.get(), &after) == 0 && after.st_size == before.st_size &&
+                           after.st_mtim.tv_sec == before.st_mtim.tv_sec &&
+                           after.st_mtim.tv_nsec == before.st_mtim.tv_nsec;
+    *written = identityOf(untouched ? after : before);
     // The new content is in place now; a folder that fails to sync can at
     // worst bring back the old file after a crash, so this is no failure.
     syncDir(place.dir);
@@ -382,7 +404,7 @@ bool replaceByRename(const QString& userPath, const Target& t, std::span<const s
 }
 
 // Overwrites the target in place after a synced backup of its old content.
-void writeInPlace(const QString& userPath, const Target& t, std::span<const std::string_view> pieces) {
+FileIdentity writeInPlace(const QString& userPath, const Target& t, std::span<const std::string_view> pieces) {
     Fd fd(retry([&] { return ::open(t.path.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY); }));
     if (!fd) throwWriteError(userPath, errno);
     struct stat st {};
@@ -424,11 +446,13 @@ void writeInPlace(const QString& userPath, const Target& t, std::span<const std:
     if (!err) err = writePieces(fd.get(), pieces);
     if (!err && retry([&] { return ::ftruncate(fd.get(), total); }) != 0) err = errno;
     if (!err) err = syncFd(fd.get());
+    struct stat written {};
+    if (!err && ::fstat(fd.get(), &written) != 0) err = errno;
     if (!err) err = fd.close();
     if (!err) {
         guard.keep();
         removeSaveBackups(t.path, st);
-        return;
+        return identityOf(written);
     }
 
     int restoreErr = fd ? copyContent(backup.get(), fd.get()) : EIO;
@@ -444,6 +468,20 @@ void writeInPlace(const QString& userPath, const Target& t, std::span<const std:
 }
 
 } // namespace
+
+FileIdentity FileIdentity::of(const QString& path) {
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
+    return identityOf(st);
+}
+
+bool FileIdentity::same(const FileIdentity& other) const {
+    if (exists != other.exists) return false;
+    if (!exists) return true;
+    if (size != other.size || mtimeNs != other.mtimeNs) return false;
+    if (partial || other.partial) return true;
+    return ctimeNs == other.ctimeNs && device == other.device && inode == other.inode;
+}
 
 // ---- Text -----------------------------------------------------------------
 
@@ -562,6 +600,7 @@ DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t
 
     // First as UTF-8, straight into the sink, so the file is never held twice.
     DocumentShape shape;
+    shape.identity = identityOf(st);
     LineBreakScan scan;
     sink.begin(qint64(st.st_size));
     size_t carry = 0;
@@ -615,8 +654,7 @@ DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t
 
     // Not UTF-8: everything again, as Windows-1252.
     if (::lseek(fd.get(), 0, SEEK_SET) != 0) throwReadError(path, reasonText(errno));
-    shape = DocumentShape{};
-    shape.format.encoding = TextEncoding::Windows1252;
+    shape.format = DocumentFormat{TextEncoding::Windows1252, false};
     scan = LineBreakScan{};
     sink.begin(qint64(st.st_size) + qint64(st.st_size) / 4);
     for (;;) {
@@ -652,6 +690,7 @@ LoadedDocument loadDocumentFile(const QString& path) {
 
     std::optional<LoadedDocument> doc = decodeDocument(std::move(bytes));
     if (!doc) throwReadError(path, QStringLiteral("Sie enthält Nullbytes und ist daher keine Textdatei."));
+    doc->identity = identityOf(st);
     return std::move(*doc);
 }
 
@@ -689,19 +728,20 @@ QByteArray lineBreakBytes(LineBreak lineBreak) {
 
 // ---- Saving ---------------------------------------------------------------
 
-void saveFileAtomically(const QString& path, std::span<const std::string_view> pieces) {
+FileIdentity saveFileAtomically(const QString& path, std::span<const std::string_view> pieces) {
     const Target t = resolveTarget(path);
+    FileIdentity written;
     if (t.exists) {
         if (S_ISDIR(t.st.st_mode)) throwWriteError(path, EISDIR);
         if (!S_ISREG(t.st.st_mode)) throw TError(writeMessage(path, kNotRegular));
         if (::faccessat(AT_FDCWD, t.path.constData(), W_OK, AT_EACCESS) != 0) throwWriteError(path, errno);
         // Renaming would split hard links and give the file to us.
         const bool inPlace = t.st.st_nlink > 1 || t.st.st_uid != ::geteuid();
-        if (!inPlace && replaceByRename(path, t, pieces)) return;
-        writeInPlace(path, t, pieces);
-        return;
+        if (!inPlace && replaceByRename(path, t, pieces, &written)) return written;
+        return writeInPlace(path, t, pieces);
     }
-    replaceByRename(path, t, pieces);
+    replaceByRename(path, t, pieces, &written);
+    return written;
 }
 
 QString unfinishedSaveBackup(const QString& path) {
@@ -755,12 +795,12 @@ void offerSaveBackup(QWidget* parent, const QString& path) {
     if (messages().askYesNo(parent, question) == Answer::Yes) restoreSaveBackup(path);
 }
 
-void saveDocumentFile(const QString& path, const EncodedDocument& document) {
+FileIdentity saveDocumentFile(const QString& path, const EncodedDocument& document) {
     const std::string_view pieces[] = {
         std::string_view(document.bom.constData(), size_t(document.bom.size())),
         std::string_view(document.body.constData(), size_t(document.body.size())),
     };
-    saveFileAtomically(path, pieces);
+    return saveFileAtomically(path, pieces);
 }
 
 } // namespace ts

@@ -17,6 +17,24 @@ class QWidget;
 // Files with NUL bytes are refused: the editor cannot hold them.
 namespace ts {
 
+// What a file looked like at one moment. Two looks that differ mean that the
+// file was written, replaced or deleted in between.
+struct FileIdentity {
+    bool exists = false;
+    qint64 size = -1;
+    qint64 mtimeNs = 0;
+    qint64 ctimeNs = 0;
+    quint64 device = 0;
+    quint64 inode = 0;
+    // Only size and modification time are known (a journal of an earlier version).
+    bool partial = false;
+
+    // The file the path names now.
+    static FileIdentity of(const QString& path);
+    // Whether nothing tells the two apart; a partial look compares only what it knows.
+    bool same(const FileIdentity& other) const;
+};
+
 enum class TextEncoding { Utf8, Windows1252 };
 enum class LineBreak { CrLf, Lf, Cr };
 
@@ -32,6 +50,7 @@ struct LoadedDocument {
     QByteArray utf8;                     // the text for the editor, NUL-terminated as QByteArray always is
     DocumentFormat format;               // to be kept with the document and used when saving
     LineBreak lineBreak = LineBreak::CrLf; // for the editor's end-of-line mode
+    FileIdentity identity;               // of the file that was read, as it was opened
 };
 
 // Strict: no overlong forms, no surrogates, nothing above U+10FFFF.
@@ -46,7 +65,8 @@ int decodeUtf8Char(std::string_view s, char32_t* c);
 std::optional<LoadedDocument> decodeDocument(QByteArray bytes);
 
 // Reads and decodes a file. Throws TError naming the file when it cannot be
-// read, is not a regular file, or holds NUL bytes.
+// read, is not a regular file, or holds NUL bytes. The identity is the open
+// file's: a change after it was opened differs from it.
 LoadedDocument loadDocumentFile(const QString& path);
 
 // Receives a document's text in pieces. begin comes first, and again when the
@@ -61,6 +81,7 @@ public:
 struct DocumentShape {
     DocumentFormat format;
     LineBreak lineBreak = LineBreak::CrLf;
+    FileIdentity identity; // of the file that was read, as it was opened
 };
 
 // Reads a file into the sink piece by piece, so a large file is never held
@@ -106,9 +127,11 @@ QByteArray lineBreakBytes(LineBreak lineBreak);
 // - A file the user may not write to (as open() would judge it) is refused.
 // Throws TError naming the file when the content cannot be written; the old
 // content is then intact and no temporary file is left behind.
-void saveFileAtomically(const QString& path, std::span<const std::string_view> pieces);
-inline void saveFileAtomically(const QString& path, std::string_view bytes) {
-    saveFileAtomically(path, std::span<const std::string_view>(&bytes, 1));
+// Gives the identity of the file written, taken from the file itself while it
+// was open: a change made by someone else afterwards differs from it.
+FileIdentity saveFileAtomically(const QString& path, std::span<const std::string_view> pieces);
+inline FileIdentity saveFileAtomically(const QString& path, std::string_view bytes) {
+    return saveFileAtomically(path, std::span<const std::string_view>(&bytes, 1));
 }
 
 // The backup an in-place save left because it did not finish (the file may
@@ -121,6 +144,6 @@ void restoreSaveBackup(const QString& path);
 void offerSaveBackup(QWidget* parent, const QString& path);
 
 // Writes an encoded document with saveFileAtomically.
-void saveDocumentFile(const QString& path, const EncodedDocument& document);
+FileIdentity saveDocumentFile(const QString& path, const EncodedDocument& document);
 
 } // namespace ts

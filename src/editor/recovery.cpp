@@ -7,11 +7,17 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
+#include <algorithm>
 #include <array>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <optional>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,6 +30,8 @@ QString g_folder;
 constexpr char kMagic[] = "TAGSMITH-JOURNAL 1\n";
 constexpr qsizetype kMagicSize = sizeof(kMagic) - 1;
 const QString kSuffix = QStringLiteral(".journal");
+// A whole text being written beside its journal.
+const QString kTempSuffix = QStringLiteral(".tmp");
 
 quint32 crc32Update(quint32 c, const char* data, qsizetype size) {
     static const std::array<quint32, 256> table = [] {
@@ -89,6 +97,15 @@ bool writeAll(int fd, const char* p, size_t n) {
     return true;
 }
 
+// So that a journal renamed into place stays there after a crash. Some file
+// systems cannot sync folders; they need not.
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 class Reader {
 public:
     Reader(const char* p, qsizetype n) : m_p(p), m_end(p + n) {}
@@ -129,13 +146,31 @@ QString defaultRecoveryFolder() {
 }
 
 QString recoveryFolder() { return g_folder; }
-void setRecoveryFolder(const QString& folder) { g_folder = folder; }
 
-FileStamp FileStamp::of(const QString& path) {
+bool secureRecoveryFolder(const QString& folder) {
+    if (folder.isEmpty()) return false;
+    const QByteArray path = QFile::encodeName(folder);
+    const QFileInfo info(folder);
+    if (!QDir().mkpath(info.path())) return false;
+    if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) return false;
     struct stat st {};
-    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0) return {};
-    return {static_cast<qint64>(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec};
+    if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode)) return false;
+    // Only what is the user's own; the folder first, so that nobody else
+    // can reach the files while they are tightened.
+    if (st.st_uid != ::geteuid()) return true;
+    if ((st.st_mode & 07777) != 0700 && ::chmod(path.constData(), 0700) != 0) return false;
+    // Journals, their locks, damaged ones kept and whole texts being written.
+    for (const QString& name : QDir(folder).entryList({QStringLiteral("*") + kSuffix + QStringLiteral("*")},
+                                                      QDir::Files | QDir::Hidden | QDir::System)) {
+        const QByteArray file = QFile::encodeName(folder + QLatin1Char('/') + name);
+        struct stat fs {};
+        if (::lstat(file.constData(), &fs) == 0 && S_ISREG(fs.st_mode) && fs.st_uid == ::geteuid() &&
+            (fs.st_mode & 07777) != 0600)
+            ::chmod(file.constData(), 0600);
+    }
+    return true;
 }
+void setRecoveryFolder(const QString& folder) { g_folder = folder; }
 
 // --- JournalLock ---
 
@@ -164,11 +199,86 @@ void JournalLock::removeAndRelease() {
 
 // --- TDocumentJournal ---
 
+// A whole text on its way to disk. Its thread first makes room for the copy
+// (new memory costs far more than copying into it), waits while the text is
+// copied in by the user-interface thread, then writes it. The thread touches
+// nothing but this.
+struct TDocumentJournal::Snapshot {
+    QString folder, path;
+    qsizetype room = 0;
+    QByteArray payload; // the header records and the start of the text's record
+    QByteArray text;    // a copy: the editor's own changes meanwhile
+    QByteArray tail;
+    bool copied = false; // by the user-interface thread, which alone reads it
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool prepared = false, go = false;
+    std::atomic<bool> cancelled{false};
+    // Set by the thread before it ends.
+    bool ok = false;
+    int error = 0;
+    qint64 size = 0;
+
+    void prepare();
+    // Waits until the copy is in; false when cancelled.
+    bool awaitCopy();
+    void write();
+};
+
+// In pieces, so that a journal discarded meanwhile is not kept waiting.
+constexpr qsizetype kPiece = 4 << 20;
+
+void TDocumentJournal::Snapshot::prepare() {
+    text = QByteArray(room, Qt::Uninitialized);
+    for (qsizetype at = 0; at < room && !cancelled; at += kPiece)
+        std::memset(text.data() + at, 0, size_t(std::min(kPiece, room - at)));
+    std::lock_guard lock(mutex);
+    prepared = true;
+    changed.notify_all();
+}
+
+bool TDocumentJournal::Snapshot::awaitCopy() {
+    std::unique_lock lock(mutex);
+    changed.wait(lock, [this] { return go || cancelled; });
+    return !cancelled;
+}
+
+void TDocumentJournal::Snapshot::write() {
+    quint32 crc = crc32Update(0xFFFFFFFFu, payload.constData(), payload.size());
+    crc = crc32Update(crc, text.constData(), text.size());
+    crc = crc32Update(crc, tail.constData(), tail.size()) ^ 0xFFFFFFFFu;
+    const quint32 n = static_cast<quint32>(payload.size() + text.size() + tail.size());
+    QByteArray head(kMagic, kMagicSize);
+    for (int i = 0; i < 4; ++i) head.append(static_cast<char>(n >> (8 * i)));
+    for (int i = 0; i < 4; ++i) head.append(static_cast<char>(crc >> (8 * i)));
+    head.append(payload);
+
+    // Written beside the journal and renamed over it when whole: a crash
+    // meanwhile leaves the journal as it was.
+    const QByteArray temp = QFile::encodeName(path + kTempSuffix);
+    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    bool written = fd >= 0 && writeAll(fd, head.constData(), size_t(head.size()));
+    for (qsizetype at = 0; written && at < text.size() && !cancelled; at += kPiece)
+        written = writeAll(fd, text.constData() + at, size_t(std::min(kPiece, text.size() - at)));
+    written = written && writeAll(fd, tail.constData(), size_t(tail.size())) && !cancelled && ::fdatasync(fd) == 0;
+    error = written ? 0 : errno;
+    if (fd >= 0) ::close(fd);
+    text = QByteArray();
+    if (!written || cancelled || ::rename(temp.constData(), QFile::encodeName(path).constData()) != 0) {
+        if (!error) error = cancelled ? 0 : errno;
+        ::unlink(temp.constData());
+        return;
+    }
+    syncFolder(folder);
+    size = head.size() + qint64(n) - payload.size();
+    ok = true;
+}
+
 TDocumentJournal::TDocumentJournal(const QString& folder, TextSource text, QObject* parent)
     : QObject(parent), m_folder(folder), m_text(std::move(text)) {
     m_timer.setSingleShot(true);
     m_timer.setInterval(1000);
-    connect(&m_timer, &QTimer::timeout, this, [this] { Flush(); });
+    connect(&m_timer, &QTimer::timeout, this, &TDocumentJournal::Write);
 }
 
 TDocumentJournal::~TDocumentJournal() { Discard(); }
@@ -179,7 +289,21 @@ void TDocumentJournal::Reset(const JournalHeader& header, bool fileBased) {
     m_fileBased = fileBased;
 }
 
+void TDocumentJournal::cancelSnapshot() {
+    if (!m_snapshot) return;
+    {
+        std::lock_guard lock(m_snapshot->mutex);
+        m_snapshot->cancelled = true;
+        m_snapshot->changed.notify_all();
+    }
+    if (m_thread.joinable()) m_thread.join();
+    m_snapshot.reset();
+    m_writeAfterSnapshot = false;
+}
+
 void TDocumentJournal::Discard() {
+    // The thread is waited for, so that no journal appears after it was removed.
+    cancelSnapshot();
     m_announcedPos = -1;
     m_timer.stop();
     m_pending.clear();
@@ -192,7 +316,23 @@ void TDocumentJournal::Discard() {
         m_lock.removeAndRelease();
     }
     m_onDisk = false;
+    m_holdsText = false;
     m_size = 0;
+}
+
+void TDocumentJournal::DetachFromFile() {
+    m_fileBased = false;
+    // Edits on disk that refer to the file are rewritten as the whole text.
+    if (m_onDisk && !m_holdsText && !m_snapshot) RequestSnapshot();
+}
+
+void TDocumentJournal::RequestSnapshot() {
+    m_needSnapshot = true;
+    m_timer.start(0);
+}
+
+bool TDocumentJournal::Settled() const {
+    return !m_snapshot && m_pending.isEmpty() && m_announcedPos < 0 && !m_needSnapshot;
 }
 
 void TDocumentJournal::schedule() {
@@ -239,14 +379,24 @@ void TDocumentJournal::Delete(qint64 pos, qint64 length) {
 }
 
 QByteArray TDocumentJournal::headerRecord(bool fileBased) const {
-    QByteArray r(1, 'H');
+    // The file's device, inode and change time go in a record of their own
+    // before the header, which keeps the layout earlier versions wrote.
+    QByteArray r;
+    const FileIdentity& base = m_header.base;
+    if (base.exists && !base.partial) {
+        r.append('B');
+        putU64(r, static_cast<quint64>(base.ctimeNs));
+        putU64(r, base.device);
+        putU64(r, base.inode);
+    }
+    r.append('H');
     putString(r, m_header.fileName);
     r.append(static_cast<char>(m_header.format.encoding == TextEncoding::Windows1252 ? 1 : 0));
     r.append(static_cast<char>(m_header.format.bom ? 1 : 0));
     r.append(static_cast<char>(m_header.lineBreak == LineBreak::Lf ? 1 : m_header.lineBreak == LineBreak::Cr ? 2 : 0));
     r.append(static_cast<char>(fileBased ? 1 : 0));
-    putU64(r, static_cast<quint64>(m_header.base.size));
-    putU64(r, static_cast<quint64>(m_header.base.mtimeNs));
+    putU64(r, static_cast<quint64>(base.exists ? base.size : -1));
+    putU64(r, static_cast<quint64>(base.exists ? base.mtimeNs : 0));
     return r;
 }
 
@@ -260,32 +410,62 @@ void TDocumentJournal::fail(const QString& reason) {
     emit WriteFailed(reason);
 }
 
-bool TDocumentJournal::Flush() {
+void TDocumentJournal::Write() { write(); }
+
+bool TDocumentJournal::write() {
     settle();
     m_timer.stop();
+    if (m_snapshot) {
+        // The edits wait until the whole text they follow is on disk.
+        m_writeAfterSnapshot = true;
+        return true;
+    }
     m_pendingSince = -1;
     if (m_pending.isEmpty() && !m_needSnapshot) return true;
+    // The first edits of a document as its file holds it go to disk at once,
+    // small as they are; the whole text follows in the background.
+    if (!m_onDisk && m_fileBased && !m_needSnapshot && m_pending.size() <= (1 << 20))
+        return writeFileBased() && startSnapshot();
     const qint64 length = static_cast<qint64>(m_text().size());
-    if (!m_onDisk || m_needSnapshot || m_size > std::max(m_compactBound, length)) {
-        // A file-based journal starts with the edits alone; everything else,
-        // and a journal past its bound, is the whole text.
-        if (!m_onDisk && m_fileBased && !m_needSnapshot) {
-            if (!ensureFile()) return false;
-            const QByteArray content = QByteArray(kMagic, kMagicSize) +
-                                       batch(headerRecord(true) + m_pending + lengthRecord(length) + timeRecord());
-            m_fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0600);
-            if (m_fd < 0 || !writeAll(m_fd, content.constData(), size_t(content.size())) || ::fdatasync(m_fd) != 0) {
-                fail(QString::fromLocal8Bit(std::strerror(errno)));
-                return false;
-            }
-            m_onDisk = true;
-            m_size = content.size();
-            m_pending.clear();
-            return true;
-        }
-        return writeSnapshot();
-    }
+    if (!m_onDisk || !m_holdsText || m_needSnapshot || m_size > std::max(m_compactBound, length))
+        return startSnapshot();
     return appendPending();
+}
+
+bool TDocumentJournal::Flush() {
+    bool ok = !m_snapshot || completeSnapshot();
+    ok = write() && ok;
+    if (m_snapshot) ok = completeSnapshot() && ok;
+    return ok;
+}
+
+bool TDocumentJournal::completeSnapshot() {
+    const std::shared_ptr<Snapshot> job = m_snapshot;
+    if (!job->copied) {
+        std::unique_lock lock(job->mutex);
+        job->changed.wait(lock, [&] { return job->prepared; });
+        lock.unlock();
+        copyText(job);
+    }
+    if (m_thread.joinable()) m_thread.join();
+    return finishSnapshot(job);
+}
+
+bool TDocumentJournal::writeFileBased() {
+    if (!ensureFile()) return false;
+    const qint64 length = static_cast<qint64>(m_text().size());
+    const QByteArray content = QByteArray(kMagic, kMagicSize) +
+                               batch(headerRecord(true) + m_pending + lengthRecord(length) + timeRecord());
+    m_fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0600);
+    if (m_fd < 0 || !writeAll(m_fd, content.constData(), size_t(content.size())) || ::fdatasync(m_fd) != 0) {
+        fail(QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    m_onDisk = true;
+    m_holdsText = false;
+    m_size = content.size();
+    m_pending.clear();
+    return true;
 }
 
 bool TDocumentJournal::appendPending() {
@@ -302,7 +482,7 @@ bool TDocumentJournal::appendPending() {
 
 bool TDocumentJournal::ensureFile() {
     if (m_lock.held()) return true;
-    if (!QDir().mkpath(m_folder)) {
+    if (!secureRecoveryFolder(m_folder)) {
         fail(QStringLiteral("the folder %1 cannot be created").arg(m_folder));
         return false;
     }
@@ -314,36 +494,66 @@ bool TDocumentJournal::ensureFile() {
     return true;
 }
 
-bool TDocumentJournal::writeSnapshot() {
+bool TDocumentJournal::startSnapshot() {
     if (!ensureFile()) return false;
+    auto job = std::make_shared<Snapshot>();
+    job->folder = m_folder;
+    job->path = m_path;
+    const qint64 length = static_cast<qint64>(m_text().size());
+    // Room for what is typed before the copy is made, too.
+    job->room = length + length / 16 + (64 << 10);
+    m_snapshot = job;
+    m_thread = std::thread([this, job] {
+        // The keys come first; the disk can wait.
+        ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 10);
+        job->prepare();
+        QMetaObject::invokeMethod(this, [this, job] { copyText(job); }, Qt::QueuedConnection);
+        if (job->awaitCopy()) job->write();
+        QMetaObject::invokeMethod(this, [this, job] { finishSnapshot(job); }, Qt::QueuedConnection);
+    });
+    return true;
+}
+
+void TDocumentJournal::copyText(std::shared_ptr<Snapshot> job) {
+    // Called when the room is ready, or earlier by Flush; the text is taken once.
+    if (job != m_snapshot || job->copied) return;
+    // Every edit so far is in the copy.
+    settle();
     const std::string_view text = m_text();
-    QByteArray head = QByteArray(kMagic, kMagicSize);
-    QByteArray payload = headerRecord(false);
-    payload.append('S');
-    putU64(payload, text.size());
-    // The text itself is not copied: the batch is written in pieces.
-    QByteArray tail = lengthRecord(static_cast<qint64>(text.size())) + timeRecord();
-    quint32 crc = crc32Update(0xFFFFFFFFu, payload.constData(), payload.size());
-    crc = crc32Update(crc, text.data(), qsizetype(text.size()));
-    crc = crc32Update(crc, tail.constData(), tail.size()) ^ 0xFFFFFFFFu;
-    const quint32 n = static_cast<quint32>(payload.size() + qsizetype(text.size()) + tail.size());
-    for (int i = 0; i < 4; ++i) head.append(static_cast<char>(n >> (8 * i)));
-    for (int i = 0; i < 4; ++i) head.append(static_cast<char>(crc >> (8 * i)));
-    head.append(payload);
-    const std::string_view pieces[] = {std::string_view(head.constData(), size_t(head.size())), text,
-                                       std::string_view(tail.constData(), size_t(tail.size()))};
-    if (m_fd >= 0) ::close(m_fd);
-    m_fd = -1;
-    try {
-        saveFileAtomically(m_path, pieces);
-    } catch (const TError& e) {
-        fail(e.message());
+    job->payload = headerRecord(false);
+    job->payload.append('S');
+    putU64(job->payload, text.size());
+    // Within the room made for it this is the one copy of the text made
+    // while the user waits.
+    job->text.resize(qsizetype(text.size()));
+    std::memcpy(job->text.data(), text.data(), text.size());
+    job->tail = lengthRecord(static_cast<qint64>(text.size())) + timeRecord();
+    job->copied = true;
+    m_pending.clear();
+    m_needSnapshot = false;
+    m_writeAfterSnapshot = false;
+    std::lock_guard lock(job->mutex);
+    job->go = true;
+    job->changed.notify_all();
+}
+
+bool TDocumentJournal::finishSnapshot(std::shared_ptr<Snapshot> job) {
+    // Called when the thread reports, or earlier by Flush; whichever comes second finds nothing to do.
+    if (job != m_snapshot || !job->copied) return true;
+    if (m_thread.joinable()) m_thread.join();
+    m_snapshot.reset();
+    const bool writeNow = std::exchange(m_writeAfterSnapshot, false);
+    if (!job->ok) {
+        fail(QString::fromLocal8Bit(std::strerror(job->error)));
         return false;
     }
+    // The journal file was replaced: the next append opens the new one.
+    if (m_fd >= 0) ::close(m_fd);
+    m_fd = -1;
     m_onDisk = true;
-    m_needSnapshot = false;
-    m_size = head.size() + qint64(text.size()) + tail.size();
-    m_pending.clear();
+    m_holdsText = true;
+    m_size = job->size;
+    if (writeNow) return write();
     return true;
 }
 
@@ -370,6 +580,8 @@ RecoveredDocument replayJournal(const QString& journalPath) {
     };
     qsizetype at = kMagicSize;
     bool haveHeader = false, haveText = false;
+    // The rest of the file's identity, recorded before the header by this version.
+    std::optional<std::array<quint64, 3>> identity;
     while (at < all.size()) {
         // A batch cut short at the end is a write that never finished: the
         // text as of the batch before it is whole.
@@ -399,10 +611,21 @@ RecoveredDocument replayJournal(const QString& journalPath) {
                 doc.header.fileName = QString::fromUtf8(s.data(), qsizetype(s.size()));
                 doc.header.format = {enc == 1 ? TextEncoding::Windows1252 : TextEncoding::Utf8, bom == 1};
                 doc.header.lineBreak = eol == 1 ? LineBreak::Lf : eol == 2 ? LineBreak::Cr : LineBreak::CrLf;
-                doc.header.base = {static_cast<qint64>(a), static_cast<qint64>(b)};
+                doc.header.base = FileIdentity{};
+                if (static_cast<qint64>(a) >= 0) {
+                    doc.header.base.exists = true;
+                    doc.header.base.size = static_cast<qint64>(a);
+                    doc.header.base.mtimeNs = static_cast<qint64>(b);
+                    doc.header.base.partial = !identity;
+                    if (identity) {
+                        doc.header.base.ctimeNs = static_cast<qint64>((*identity)[0]);
+                        doc.header.base.device = (*identity)[1];
+                        doc.header.base.inode = (*identity)[2];
+                    }
+                }
                 haveHeader = true;
                 if (fileBased) {
-                    if (FileStamp::of(doc.header.fileName) != doc.header.base) {
+                    if (!FileIdentity::of(doc.header.fileName).same(doc.header.base)) {
                         doc.problem = QStringLiteral("its file has been changed on disk since");
                         return doc;
                     }
@@ -414,6 +637,12 @@ RecoveredDocument replayJournal(const QString& journalPath) {
                     }
                     haveText = true;
                 }
+                break;
+            }
+            case 'B': {
+                std::array<quint64, 3> v{};
+                if (haveHeader || !r.u64(v[0]) || !r.u64(v[1]) || !r.u64(v[2])) return damaged();
+                identity = v;
                 break;
             }
             case 'S':
@@ -447,7 +676,9 @@ RecoveredDocument replayJournal(const QString& journalPath) {
 // --- OrphanJournals ---
 
 OrphanJournals::OrphanJournals(const QString& folder) {
-    if (folder.isEmpty()) return;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) return;
+    // Earlier versions left the folder and some journals readable by others.
+    secureRecoveryFolder(folder);
     const QFileInfoList files = QDir(folder).entryInfoList({QStringLiteral("*") + kSuffix}, QDir::Files, QDir::Time);
     for (const QFileInfo& info : files) {
         auto lock = std::make_unique<JournalLock>();
@@ -461,6 +692,18 @@ OrphanJournals::OrphanJournals(const QString& folder) {
         documents.push_back(replayJournal(info.filePath()));
         if (!documents.back().lastEdit.isValid()) documents.back().lastEdit = info.lastModified();
         m_locks.push_back(std::move(lock));
+    }
+    // A whole text whose writing a crash cut short: the journal beside it (if
+    // any) is as it was before.
+    const QStringList temps{QStringLiteral("*") + kSuffix + kTempSuffix};
+    for (const QFileInfo& info : QDir(folder).entryInfoList(temps, QDir::Files)) {
+        const QString journal = info.filePath().chopped(kTempSuffix.size());
+        const bool ours = std::any_of(documents.begin(), documents.end(),
+                                      [&](const RecoveredDocument& d) { return d.journalPath == journal; });
+        JournalLock lock;
+        if (!ours && !lock.acquire(journal + QStringLiteral(".lock"))) continue;
+        QFile::remove(info.filePath());
+        if (!ours && !QFileInfo::exists(journal)) lock.removeAndRelease();
     }
 }
 

@@ -9,13 +9,15 @@
 #include <functional>
 #include <memory>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 // Recovery journals: while a document has unsaved changes its edits are
 // appended to a journal file, so that a crash or a kill loses at most the
 // last second of typing. The journal holds the document's file name and
-// format and either a reference to its file (the text it was loaded or saved
-// with) or a snapshot of the whole text, followed by the edits.
+// format, the whole text as it was at a pause of the typing, and the edits
+// made since. Only until that first whole text is written (in the background)
+// do the edits refer to the document's file as it was loaded or saved.
 namespace ts {
 
 // Where journals live: $TAGSMITH_RECOVERY, else $XDG_STATE_HOME (or
@@ -25,19 +27,17 @@ QString defaultRecoveryFolder();
 QString recoveryFolder();
 void setRecoveryFolder(const QString& folder);
 
-// What identifies the file a journal's edits apply to.
-struct FileStamp {
-    qint64 size = -1;
-    qint64 mtimeNs = 0;
-    bool operator==(const FileStamp&) const = default;
-    static FileStamp of(const QString& path); // size -1 when the file is not there
-};
+// Makes the folder (and what leads to it) when needed, and makes it and the
+// journal files in it the user's alone (0700 and 0600): they hold unsaved
+// text. What an earlier version left more open is tightened too. False when
+// the folder cannot be made.
+bool secureRecoveryFolder(const QString& folder);
 
 struct JournalHeader {
     QString fileName;
     DocumentFormat format;
     LineBreak lineBreak = LineBreak::CrLf;
-    FileStamp base; // the file's stamp when the journal began; size -1 for none
+    FileIdentity base; // the file as the text was loaded from or saved to it; not existing for none
 };
 
 // An exclusive advisory lock (flock) on a file, held while the object lives.
@@ -60,7 +60,9 @@ private:
 
 // The journal of one document. Edits are collected in memory and written
 // about a second after they stop (at the latest every few seconds while they
-// go on); the file and its lock are created at the first write.
+// go on); the file and its lock are created at the first write. The whole
+// text is written by a thread of its own, so that typing never waits for it;
+// the edits made meanwhile follow once it is on disk.
 class TDocumentJournal : public QObject {
     Q_OBJECT
 public:
@@ -73,11 +75,14 @@ public:
     ~TDocumentJournal() override;
 
     // Starts over from a new base: the old journal is removed. With
-    // fileBased the edits apply to the file named in the header, otherwise
-    // the first write holds the whole text.
+    // fileBased the first edits may refer to the file named in the header
+    // until the whole text is written; otherwise the first write is the whole text.
     void Reset(const JournalHeader& header, bool fileBased);
     // Removes the journal file and forgets pending edits; the base stays.
     void Discard();
+    // The file no longer holds the text the edits refer to: the journal
+    // holds the whole text from now on.
+    void DetachFromFile();
 
     // Edits are recorded when called and written later, never during the
     // call, so that an edit may be recorded just before it is made.
@@ -87,15 +92,24 @@ public:
     // from the text at the next call, when they are in.
     void InsertAnnounced(qint64 pos, qint64 length);
 
-    // Writes what is pending now; false when the write failed.
+    // Writes what is pending without waiting for a whole text to reach the
+    // disk: that goes on in the background. Runs at the pauses of typing.
+    void Write();
+    // Writes everything now and waits until it is on disk; false when a write failed.
     bool Flush();
-    // The next write holds the whole text.
-    void RequestSnapshot() { m_needSnapshot = true; }
+    // The next write holds the whole text; it starts at once, in the background.
+    void RequestSnapshot();
     // Past this many bytes (and past the text's size) the journal is rewritten as a snapshot.
     void SetCompactBound(qint64 bytes) { m_compactBound = bytes; }
 
     QString Path() const { return m_path; }
     bool OnDisk() const { return m_onDisk; }
+    // The journal on disk holds a whole text and needs no other file.
+    bool HoldsText() const { return m_onDisk && m_holdsText; }
+    // A whole text is being written in the background.
+    bool WritingText() const { return bool(m_snapshot); }
+    // Everything recorded is on disk and nothing is being written.
+    bool Settled() const;
     const JournalHeader& Header() const { return m_header; }
 
 signals:
@@ -103,11 +117,18 @@ signals:
     void WriteFailed(const QString& reason);
 
 private:
+    struct Snapshot;
     void schedule();
     void settle();
     void appendInsert(qint64 pos, std::string_view bytes);
+    bool write();
     bool ensureFile();
-    bool writeSnapshot();
+    bool writeFileBased();
+    bool startSnapshot();
+    void copyText(std::shared_ptr<Snapshot> job);
+    bool finishSnapshot(std::shared_ptr<Snapshot> job);
+    bool completeSnapshot();
+    void cancelSnapshot();
     bool appendPending();
     void fail(const QString& reason);
     QByteArray headerRecord(bool fileBased) const;
@@ -120,7 +141,9 @@ private:
     JournalHeader m_header;
     bool m_fileBased = false;
     bool m_onDisk = false;
+    bool m_holdsText = false;
     bool m_needSnapshot = false;
+    bool m_writeAfterSnapshot = false;
     bool m_reported = false;
     QByteArray m_pending;
     qint64 m_size = 0;
@@ -129,6 +152,8 @@ private:
     int m_fd = -1;
     JournalLock m_lock;
     QTimer m_timer;
+    std::shared_ptr<Snapshot> m_snapshot;
+    std::thread m_thread;
 };
 
 // A journal read back.

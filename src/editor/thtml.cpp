@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
@@ -26,6 +27,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -98,7 +100,15 @@ THTML::THTML(QWidget* parent) : QWidget(parent) {
     connect(m_replaceDialog, &TReplaceDialog::Replace, this,
             [this](bool all) { ts::runCommand(this, [this, all] { Replace(all); }); });
     m_diskWatch = new ts::TDiskWatch(this);
-    connect(m_diskWatch, &ts::TDiskWatch::Changed, this, [this] { ts::runCommand(this, [this] { CheckDiskFile(); }); });
+    connect(m_diskWatch, &ts::TDiskWatch::Changed, this, &THTML::diskFileChanged);
+    // A question about the file must not take the keys meant for the text.
+    m_typing = new QTimer(this);
+    m_typing->setSingleShot(true);
+    m_typing->setInterval(1000);
+    connect(m_typing, &QTimer::timeout, this, [this] {
+        if (std::exchange(m_diskCheckDue, false)) ts::runCommand(this, [this] { CheckDiskFile(); });
+    });
+    m_richEdit->installEventFilter(this);
     FormCreate();
 }
 
@@ -108,7 +118,7 @@ THTML::~THTML() {
     m_journal.reset();
 }
 
-void THTML::startJournal(bool fileBased, ts::FileStamp base) {
+void THTML::startJournal(bool fileBased, const ts::FileIdentity& base) {
     const QString folder = ts::recoveryFolder();
     if (folder.isEmpty()) return;
     if (!m_journal) {
@@ -176,12 +186,13 @@ void THTML::LoadDocument() {
     } sink;
     sink.editor = m_richEdit;
     ts::DocumentShape shape;
-    ts::FileIdentity identity;
     forgetDiskFile();
+    // The caption shows the name as given; the document keeps the absolute
+    // path, which a later change of the program's folder does not move.
+    const QString named = m_fileName;
+    m_fileName = QDir::current().filePath(m_fileName);
     try {
         ts::offerSaveBackup(this, m_fileName);
-        // Taken before reading: a change made while the file is read is still noticed.
-        identity = ts::FileIdentity::of(m_fileName);
         shape = ts::streamDocumentFile(m_fileName, sink);
     } catch (...) {
         // A file that cannot be read leaves the window open, empty and as it was.
@@ -196,12 +207,12 @@ void THTML::LoadDocument() {
     m_richEdit->SetLineBreak(editorEol(shape.lineBreak));
 
     if (prefs.ShowComp) sbComponentsClick();
-    SetCaption(m_fileName);
+    SetCaption(named);
 
     m_richEdit->setFocus();
     m_richEdit->ClearModified();
-    startJournal(true, ts::FileStamp::of(m_fileName));
-    setDiskFile(identity);
+    startJournal(true, shape.identity);
+    setDiskFile(shape.identity);
     PosChange();
 }
 
@@ -236,7 +247,17 @@ void THTML::InitNewDocument(bool noTemplate) {
 
 void THTML::RecoverDocument(const ts::RecoveredDocument& recovered) {
     m_journal.reset();
-    const TPrefsRecord prefs = TPrefsRecord::loadForEditor();
+    TPrefsRecord prefs;
+    try {
+        prefs = TPrefsRecord::loadForEditor();
+    } catch (const TError&) {
+        // Settings that cannot be read were reported at start; the text
+        // comes back all the same, in the editor's own font and colours.
+        prefs = TPrefsRecord{};
+        prefs.Links = TPrefsRecord::kInitialLinks;
+        prefs.Images = TPrefsRecord::kInitialImages;
+        prefs.Other = TPrefsRecord::kInitialOther;
+    }
     if (prefs.DocMaxi) maximiseInFrame();
     applySettingsAppearance(prefs);
     m_fileName = recovered.header.fileName;
@@ -245,8 +266,9 @@ void THTML::RecoverDocument(const ts::RecoveredDocument& recovered) {
     m_richEdit->SetLineBreak(editorEol(recovered.header.lineBreak));
     SetCaption(m_fileName);
     m_richEdit->SetUnsaved();
-    // The file keeps the stamp it had when the journal began, so that a
-    // change on disk since then is still noticed.
+    // The file keeps the identity it had when the journal began, so that a
+    // change on disk since then is still noticed. The old journal goes once
+    // this one is on disk, so the text is written before the window shows.
     startJournal(false, recovered.header.base);
     if (m_journal) {
         m_journal->RequestSnapshot();
@@ -255,7 +277,7 @@ void THTML::RecoverDocument(const ts::RecoveredDocument& recovered) {
     // The file as it was when the journal began: unchanged since, it is
     // saved over without a question.
     if (m_fileName == untitledName()) forgetDiskFile();
-    else setDiskFile(ts::FileIdentity::fromStamp(recovered.header.base));
+    else setDiskFile(recovered.header.base);
     m_richEdit->setFocus();
     PosChange();
 }
@@ -337,11 +359,11 @@ bool THTML::WriteFile() {
         m_format = ts::DocumentFormat{ts::TextEncoding::Utf8, false};
         encoded = ts::encodeDocument(m_richEdit->DocumentBytes(), m_format);
     }
-    ts::saveDocumentFile(m_fileName, encoded);
+    const ts::FileIdentity written = ts::saveDocumentFile(m_fileName, encoded);
     m_richEdit->ClearModified();
-    startJournal(true, ts::FileStamp::of(m_fileName));
+    startJournal(true, written);
     // Our own write is not a change on disk to ask about.
-    setDiskFile(ts::FileIdentity::of(m_fileName));
+    setDiskFile(written);
     return true;
 }
 
@@ -362,12 +384,29 @@ bool THTML::confirmOverwrite() {
     // A deleted file loses nothing when it is written again.
     if (!now.exists || now.same(m_diskBase)) return true;
     QScopedValueRollback<bool> asking(g_diskQuestionOpen, true);
-    return ts::messages().askYesNo(this, QStringLiteral("%1 has been changed on disk since it was opened or last "
-                                                        "saved. Overwrite it?")
-                                             .arg(m_fileName)) == ts::Answer::Yes;
+    return ts::messages().askYesNo(this,
+                                   QStringLiteral("%1 has been changed on disk since it was opened or last "
+                                                  "saved. Overwrite it?")
+                                       .arg(m_fileName),
+                                   ts::Answer::No) == ts::Answer::Yes;
+}
+
+bool THTML::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == m_richEdit && (e->type() == QEvent::KeyPress || e->type() == QEvent::InputMethod))
+        m_typing->start();
+    return QWidget::eventFilter(watched, e);
+}
+
+void THTML::diskFileChanged() {
+    if (m_typing->isActive()) {
+        m_diskCheckDue = true;
+        return;
+    }
+    ts::runCommand(this, [this] { CheckDiskFile(); });
 }
 
 void THTML::CheckDiskFile() {
+    m_diskCheckDue = false;
     if (!m_diskKnown || m_fileName == untitledName()) return;
     if (g_diskQuestionOpen || QApplication::activeModalWidget()) {
         // Not on top of another question or dialog: looked at again once it is gone.
@@ -393,20 +432,20 @@ void THTML::CheckDiskFile() {
                                  ? QStringLiteral("%1 has been changed on disk. Reload it and lose your changes?")
                                  : QStringLiteral("%1 has been changed on disk. Reload it?");
     const QPointer<THTML> self(this);
-    const ts::Answer answer = ts::messages().askYesNo(this, question.arg(Caption()));
+    const ts::Answer answer = ts::messages().askYesNo(this, question.arg(Caption()), ts::Answer::No);
     if (!self) return;
     if (answer == ts::Answer::Yes) reloadFile();
     else journalWholeText();
 }
 
 void THTML::reloadFile() {
-    const ts::FileIdentity identity = ts::FileIdentity::of(m_fileName);
     ts::LoadedDocument loaded = ts::loadDocumentFile(m_fileName);
     // The caret and the view stay where they were, as far as the new text reaches.
     const int row = m_richEdit->CaretRow(), col = m_richEdit->CaretCol();
     const long firstLine = m_richEdit->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
+    // The journal starts again from the file; the replacement is no edit to keep.
     m_journal.reset();
-    m_richEdit->SetDocumentBytes(loaded.utf8);
+    m_richEdit->ReplaceDocumentBytes(loaded.utf8);
     loaded.utf8.clear();
     m_format = loaded.format;
     m_richEdit->SetLineBreak(editorEol(loaded.lineBreak));
@@ -414,18 +453,19 @@ void THTML::reloadFile() {
     m_richEdit->SetCaretRow(row);
     m_richEdit->SetCaretCol(col);
     m_richEdit->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(firstLine));
-    startJournal(true, ts::FileStamp::of(m_fileName));
-    setDiskFile(identity);
+    startJournal(true, loaded.identity);
+    setDiskFile(loaded.identity);
     PosChange();
 }
 
 void THTML::journalWholeText() {
-    // Edits journalled against the old file would not replay on the new one.
-    startJournal(false, m_diskBase.exists ? ts::FileStamp{m_diskBase.size, m_diskBase.mtimeNs} : ts::FileStamp{});
-    if (m_journal && m_richEdit->Modified()) {
-        m_journal->RequestSnapshot();
-        m_journal->Flush();
-    }
+    // Edits that refer to the old file would not replay on the new one; the
+    // header keeps the old file's identity, so that a recovered text still
+    // asks before it overwrites the change.
+    if (!m_journal) return;
+    m_journal->DetachFromFile();
+    // A deleted file leaves the editor with the only copy of the text.
+    if (m_richEdit->Modified() && !m_journal->HoldsText()) m_journal->RequestSnapshot();
 }
 
 void THTML::CloseApproved() {

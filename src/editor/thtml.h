@@ -6,6 +6,7 @@
 
 #include <QLabel>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -120,8 +121,9 @@ public:
 
     // Looks whether the file was changed or deleted on disk since it was
     // loaded, saved or last asked about, and asks once per change whether to
-    // load it again. Runs when the watcher reports the file and when the frame
-    // becomes active; does nothing for an untitled document.
+    // load it again. Runs when the frame becomes active, and when the watcher
+    // reports the file once the typing has paused; does nothing for an
+    // untitled document.
     void CheckDiskFile();
     ts::TDiskWatch* DiskWatch() const { return m_diskWatch; }
 
@@ -131,6 +133,7 @@ signals:
     void FilesDropped(const QMimeData* data);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
@@ -140,17 +143,19 @@ private:
     void wirePalette();
     void reportNotFound(const QString& text);
     // Begins a new journal of the text as it is now (when journals are kept).
-    void startJournal(bool fileBased, ts::FileStamp base);
+    void startJournal(bool fileBased, const ts::FileIdentity& base);
     // The file as the text was loaded from or saved to it; watched from now on.
     void setDiskFile(const ts::FileIdentity& identity);
     void forgetDiskFile();
     // Asks before Save writes over a file someone else changed; false when declined.
     bool confirmOverwrite();
-    // Replaces the text by the file's, read as opening reads it; throws and
-    // keeps the text when the file cannot be read.
+    // Replaces the text by the file's, read as opening reads it, as one step
+    // that Undo takes back; throws and keeps the text when the file cannot be read.
     void reloadFile();
     // The file no longer holds what the text's edits apply to.
     void journalWholeText();
+    // The watcher saw the file change: asked now, or once the typing pauses.
+    void diskFileChanged();
 
     QString m_fileName;
     ts::DocumentFormat m_format;
@@ -167,4 +172,7 @@ private:
     bool m_diskKnown = false;
     ts::FileIdentity m_diskBase; // at the last load or save
     ts::FileIdentity m_diskSeen; // at the last load, save or question
+    // Runs while keys come in and a second beyond; a change seen on disk meanwhile waits for it.
+    QTimer* m_typing = nullptr;
+    bool m_diskCheckDue = false;
 };

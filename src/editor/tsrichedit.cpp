@@ -226,6 +226,13 @@ void TSRichEdit::SetDocumentBytes(const QByteArray& utf8) {
     EndLoad();
 }
 
+void TSRichEdit::ReplaceDocumentBytes(const QByteArray& utf8) {
+    BeginProgramChange();
+    sci(SCI_SETTARGETRANGE, 0, ByteLength());
+    sci(SCI_REPLACETARGET, utf8.size(), reinterpret_cast<qintptr>(utf8.constData()));
+    EndProgramChange();
+}
+
 std::string_view TSRichEdit::DocumentBytes() const {
     const char* p = reinterpret_cast<const char*>(sci(SCI_GETCHARACTERPOINTER));
     return std::string_view(p, static_cast<size_t>(ByteLength()));

@@ -45,6 +45,8 @@ public:
     void BeginLoad(qint64 sizeHint);
     void AppendLoaded(std::string_view utf8);
     void EndLoad();
+    // Replaces the whole text as one step that Undo takes back.
+    void ReplaceDocumentBytes(const QByteArray& utf8);
     // The text as one contiguous buffer; valid until the next edit.
     std::string_view DocumentBytes() const;
     qint64 ByteLength() const;

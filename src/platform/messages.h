@@ -17,11 +17,16 @@ public:
     virtual void information(QWidget* parent, const QString& text) = 0;
     virtual void warning(QWidget* parent, const QString& text) = 0;
     virtual void error(QWidget* parent, const QString& text) = 0;
-    // Buttons "&Ja", "&Nein", "Abbrechen"; closing the box counts as Cancel.
+    // Buttons "&Ja", "&Nein", "Abbrechen"; closing the box counts as Cancel,
+    // Enter gives Yes.
     virtual Answer askYesNoCancel(QWidget* parent, const QString& text) = 0;
-    // Buttons "&Ja", "&Nein"; closing the box counts as No.
-    virtual Answer askYesNo(QWidget* parent, const QString& text) = 0;
-    // The same question in a warning box, for a step that destroys data.
+    // Buttons "&Ja", "&Nein"; closing the box counts as No. Enter (and
+    // Space on the focused button) gives `preferred`, Yes or No: No where
+    // Yes would throw away the user's text.
+    virtual Answer askYesNo(QWidget* parent, const QString& text, Answer preferred) = 0;
+    Answer askYesNo(QWidget* parent, const QString& text) { return askYesNo(parent, text, Answer::Yes); }
+    // The same question in a warning box, for a step that destroys data;
+    // Enter gives No.
     virtual Answer warnYesNo(QWidget* parent, const QString& text) = 0;
 };
 
@@ -32,7 +37,8 @@ public:
     void warning(QWidget* parent, const QString& text) override;
     void error(QWidget* parent, const QString& text) override;
     Answer askYesNoCancel(QWidget* parent, const QString& text) override;
-    Answer askYesNo(QWidget* parent, const QString& text) override;
+    using MessageBoxes::askYesNo;
+    Answer askYesNo(QWidget* parent, const QString& text, Answer preferred) override;
     Answer warnYesNo(QWidget* parent, const QString& text) override;
 };
 
@@ -43,6 +49,8 @@ public:
     struct Shown {
         BoxKind kind;
         QString text;
+        // What Enter answers in the real box.
+        Answer preferred = Answer::Ok;
     };
     std::vector<Shown> shown;
     std::deque<Answer> answers;
@@ -51,7 +59,8 @@ public:
     void warning(QWidget*, const QString& text) override;
     void error(QWidget*, const QString& text) override;
     Answer askYesNoCancel(QWidget*, const QString& text) override;
-    Answer askYesNo(QWidget*, const QString& text) override;
+    using MessageBoxes::askYesNo;
+    Answer askYesNo(QWidget*, const QString& text, Answer preferred) override;
     // Recorded as a Warning; answered from the same queue as askYesNo.
     Answer warnYesNo(QWidget*, const QString& text) override;
 

@@ -99,7 +99,13 @@ void TPrefs::FormShow() {
 }
 
 void TPrefs::done(int result) {
-    if (!FormCloseQuery()) return;
+    // Without a way out a settings file that cannot be written would hold
+    // the whole program in this dialog.
+    if (!FormCloseQuery() &&
+        ts::messages().askYesNo(this,
+                                QStringLiteral("The preferences could not be stored. Close without storing them?"),
+                                ts::Answer::No) != ts::Answer::Yes)
+        return;
     QDialog::done(result);
 }
 

@@ -36,8 +36,8 @@ public:
     // write, the values before it being stored.
     void SaveSettings();
 
-    // Closes only when the save worked; otherwise the error is shown and the
-    // dialog stays open.
+    // Closes when the save worked; otherwise the error is shown and the user
+    // chooses between closing without storing and staying in the dialog.
     void done(int result) override;
 
 private:

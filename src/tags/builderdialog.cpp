@@ -3,17 +3,38 @@
 #include "editor/faces.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QDialog>
 #include <QGuiApplication>
+#include <QItemEditorFactory>
+#include <QLineEdit>
 #include <QScreen>
+#include <QStyledItemDelegate>
+
+#include <limits>
 
 namespace ts {
 
 namespace {
 
+constexpr int kQtLineLimit = 32767; // QLineEdit's own default
+constexpr int kNoLineLimit = std::numeric_limits<int>::max();
+
+// Qt's editors for grid cells, without the limit on their length.
+class WholeTextEditors final : public QItemEditorFactory {
+public:
+    QWidget* createEditor(int userType, QWidget* parent) const override {
+        QWidget* editor = QItemEditorFactory::defaultFactory()->createEditor(userType, parent);
+        if (auto* line = qobject_cast<QLineEdit*>(editor); line && line->maxLength() == kQtLineLimit)
+            line->setMaxLength(kNoLineLimit);
+        return editor;
+    }
+};
+
 void setUp(QDialog& dialog, Qt::WindowFlags flags, QAbstractButton* ok, QAbstractButton* cancel, bool okAccepts,
            bool resizable) {
     dialog.setWindowFlags(flags);
+    takeWholeTexts(dialog);
     if (ok) {
         applyFace(ok);
         if (okAccepts) QObject::connect(ok, &QAbstractButton::clicked, &dialog, &QDialog::accept);
@@ -31,6 +52,15 @@ void setUp(QDialog& dialog, Qt::WindowFlags flags, QAbstractButton* ok, QAbstrac
 }
 
 } // namespace
+
+void takeWholeTexts(QWidget& window) {
+    for (QLineEdit* line : window.findChildren<QLineEdit*>())
+        if (line->maxLength() == kQtLineLimit) line->setMaxLength(kNoLineLimit);
+    static WholeTextEditors cellEditors;
+    for (QAbstractItemView* view : window.findChildren<QAbstractItemView*>())
+        if (auto* delegate = qobject_cast<QStyledItemDelegate*>(view->itemDelegate()))
+            delegate->setItemEditorFactory(&cellEditors);
+}
 
 void setUpBuilderDialog(QDialog& dialog, QAbstractButton* ok, QAbstractButton* cancel, bool okAccepts) {
     setUp(dialog, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint, ok, cancel, okAccepts, false);

@@ -2,6 +2,7 @@
 
 class QAbstractButton;
 class QDialog;
+class QWidget;
 
 namespace ts {
 
@@ -15,5 +16,11 @@ void setUpBuilderDialog(QDialog& dialog, QAbstractButton* ok, QAbstractButton* c
 // title bar; it may be left resizable.
 void setUpClosableDialog(QDialog& dialog, QAbstractButton* ok, QAbstractButton* cancel, bool okAccepts,
                          bool resizable);
+
+// Lets every single-line field of a window, grid cells included, take a
+// text of any length (a long "data:" URL, say) instead of Qt's 32,767
+// characters; a field given a limit of its own keeps it. The builder frames
+// above do this for their dialogs.
+void takeWholeTexts(QWidget& window);
 
 } // namespace ts

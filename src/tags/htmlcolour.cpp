@@ -1,5 +1,7 @@
 #include "tags/htmlcolour.h"
 
+#include <algorithm>
+
 namespace ts {
 
 QString htmlColourDigits(TColorRef colour) {
@@ -9,6 +11,20 @@ QString htmlColourDigits(TColorRef colour) {
 }
 
 QString htmlColour(TColorRef colour) { return QLatin1Char('#') + htmlColourDigits(colour); }
+
+std::optional<QColor> typedColour(const QString& text) {
+    auto letter = [](QChar c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
+    auto hexDigit = [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+    };
+    const bool hex =
+        text.size() == 7 && text.startsWith(QLatin1Char('#')) && std::all_of(text.begin() + 1, text.end(), hexDigit);
+    // Qt knows the colour names of CSS and SVG, whatever their case; a cell cannot be transparent.
+    const bool name = !text.isEmpty() && std::all_of(text.begin(), text.end(), letter) &&
+                      text.compare(QLatin1String("transparent"), Qt::CaseInsensitive) != 0;
+    if (!(hex || name) || !QColor::isValidColor(text)) return std::nullopt;
+    return QColor(text);
+}
 
 TColorRef colorRef(const QColor& c) {
     return static_cast<TColorRef>(c.red()) | static_cast<TColorRef>(c.green()) << 8 |

@@ -2,6 +2,7 @@
 #include <QColor>
 #include <QString>
 #include <cstdint>
+#include <optional>
 
 namespace ts {
 
@@ -13,6 +14,10 @@ using TColorRef = std::uint32_t;
 QString htmlColourDigits(TColorRef colour);
 // "#" and the six digits: white gives "#FFFFFF", pure blue "#0000FF".
 QString htmlColour(TColorRef colour);
+
+// The colour a typed text names: "#" and six hex digits, or a colour name
+// (letters only, as browsers know them); nothing for any other text.
+std::optional<QColor> typedColour(const QString& text);
 
 // Between a colour value and Qt's colour (the top byte is dropped).
 TColorRef colorRef(const QColor& c);

@@ -4,9 +4,11 @@
 #include "platform/commondialogs.h"
 #include "tags/builderdialog.h"
 #include "tags/fonttable.h"
+#include "tags/htmlcolour.h"
 #include "tags/swatch.h"
 #include "ui_ttableedit.h"
 
+#include <QAbstractItemDelegate>
 #include <QEvent>
 
 TTableEdit::TTableEdit(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TTableEdit>()) {
@@ -29,6 +31,7 @@ TTableEdit::TTableEdit(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     ui->sgTable->installEventFilter(this);
     connect(ui->eNrCols, &QLineEdit::textChanged, this, &TTableEdit::TableChange);
     connect(ui->eNrRows, &QLineEdit::textChanged, this, &TTableEdit::TableChange);
+    connect(ui->eCellCol, &QLineEdit::textChanged, this, &TTableEdit::eCellColChange);
     connect(ui->sbChooseCol, &QToolButton::clicked, this, &TTableEdit::sbChooseColClick);
     connect(ui->bbOK, &QPushButton::clicked, this, &TTableEdit::bbOKClick);
     ts::setUpBuilderDialog(*this, ui->bbOK, ui->bbCancel, false);
@@ -56,6 +59,8 @@ void TTableEdit::TableChange() {
         const std::optional<int> count = ts::tableCount(field->text());
         // The grid keeps its size when the text is no number.
         if (!count) throw TError(ts::notAnIntegerMessage(field->text()));
+        // What is being typed is in the grid before the grid changes under it.
+        commitOpenCell();
         if (field == ui->eNrCols)
             ui->sgTable->setColumnCount(*count);
         else
@@ -63,8 +68,14 @@ void TTableEdit::TableChange() {
     });
 }
 
+void TTableEdit::eCellColChange() {
+    // The swatch shows a colour as it is typed; otherwise the one chosen last.
+    ts::showSwatch(ui->eColor, ts::typedColour(ui->eCellCol->text()).value_or(m_colour));
+}
+
 void TTableEdit::sbChooseColClick() {
-    const std::optional<QColor> chosen = ts::commonDialogs().color(this, m_colour);
+    const std::optional<QColor> chosen =
+        ts::commonDialogs().color(this, ts::typedColour(ui->eCellCol->text()).value_or(m_colour));
     if (!chosen) return;
     const ts::TColorRef colour = ts::colorRef(*chosen);
     m_colour = ts::toQColor(colour);
@@ -73,15 +84,24 @@ void TTableEdit::sbChooseColClick() {
     m_colourChosen = true;
 }
 
+void TTableEdit::commitOpenCell() {
+    // The cell being typed into hands its text to the grid and stays open for more.
+    QTableWidget* grid = ui->sgTable;
+    const QModelIndex cell = grid->currentIndex();
+    if (QWidget* editor = grid->indexWidget(cell))
+        grid->itemDelegateForIndex(cell)->setModelData(editor, grid->model(), cell);
+}
+
 void TTableEdit::bbOKClick() {
     // A cell still being typed into counts with what it holds now.
-    ui->sgTable->setCurrentIndex(QModelIndex());
+    commitOpenCell();
     ts::TQuickTableFields f;
     f.borderWidth = ui->eBorderWidth->text();
     f.cellPadding = ui->eCellPadding->text();
     f.cellSpacing = ui->eCellSpacing->text();
     f.caption = ui->eCaption->text();
-    f.colourChosen = m_colourChosen;
+    // A colour typed in counts as chosen too.
+    f.colourChosen = m_colourChosen || ts::typedColour(ui->eCellCol->text()).has_value();
     f.cellColour = ui->eCellCol->text();
     const QTableWidget* grid = ui->sgTable;
     for (int r = 0; r < grid->rowCount(); ++r) {

@@ -30,8 +30,11 @@ private slots:
     void bbOKClick();
 
 private:
+    void commitOpenCell();
+    void eCellColChange();
+
     std::unique_ptr<Ui::TTableEdit> ui;
-    bool m_colourChosen = false;
-    QColor m_colour = Qt::white;
+    bool m_colourChosen = false; // from the colour dialog
+    QColor m_colour = Qt::white; // the one last chosen there
     QStringList m_lines;
 };

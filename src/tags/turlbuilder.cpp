@@ -11,7 +11,8 @@ QString composeURL(const TURLParts& parts) {
 
 std::optional<QString> chooseURL(QWidget* parent) {
     TURLBuilder dlg(parent);
-    if (dlg.exec() != QDialog::Accepted) return std::nullopt;
+    // An untouched builder has composed nothing, so the owner's field stays as it is.
+    if (dlg.exec() != QDialog::Accepted || !dlg.composed()) return std::nullopt;
     return dlg.url();
 }
 
@@ -40,5 +41,5 @@ ts::TURLParts TURLBuilder::parts() const {
 
 void TURLBuilder::URLChange() {
     m_url = ts::composeURL(parts());
-    ui->eURL->setText(m_url);
+    ui->eURL->setText(*m_url);
 }

@@ -24,8 +24,8 @@ struct TURLParts {
 // "mailto:name//".
 QString composeURL(const TURLParts& parts);
 
-// Runs the URL builder modally: its URL on OK (empty when no field was
-// changed), nothing on Cancel.
+// Runs the URL builder modally: its URL on OK, nothing on Cancel or when no
+// field was changed.
 std::optional<QString> chooseURL(QWidget* parent);
 
 } // namespace ts
@@ -39,7 +39,8 @@ public:
     ~TURLBuilder() override;
 
     // The composed URL; set only once one of the four fields has changed.
-    QString url() const { return m_url; }
+    QString url() const { return m_url.value_or(QString()); }
+    bool composed() const { return m_url.has_value(); }
 
 private slots:
     void URLChange();
@@ -48,5 +49,5 @@ private:
     ts::TURLParts parts() const;
 
     std::unique_ptr<Ui::TURLBuilder> ui;
-    QString m_url;
+    std::optional<QString> m_url;
 };

@@ -79,7 +79,9 @@ void TUserTags::sbEditClick() {
 void TUserTags::sbDeleteClick() {
     const int n = selectedTag();
     if (n == 0) return;
-    if (ts::messages().askYesNo(this, QStringLiteral("Really delete this tag ??")) != ts::Answer::Yes) return;
+    // Enter keeps the tag: Yes throws its texts away.
+    if (ts::messages().askYesNo(this, QStringLiteral("Really delete this tag ??"), ts::Answer::No) != ts::Answer::Yes)
+        return;
     UserTagTable(n) = TUserTag{};
     showRow(n);
 }
@@ -90,8 +92,10 @@ void TUserTags::done(int result) {
     if (!FormCloseQuery()) {
         // Without a way out a store that cannot be written would hold the
         // whole program in this dialog.
-        if (ts::messages().askYesNo(this, QStringLiteral("The user tags could not be stored. Close without "
-                                                         "storing them?")) != ts::Answer::Yes)
+        if (ts::messages().askYesNo(this,
+                                    QStringLiteral("The user tags could not be stored. Close without "
+                                                   "storing them?"),
+                                    ts::Answer::No) != ts::Answer::Yes)
             return;
         for (int n = 1; n <= kUserTagCount; ++n) UserTagTable(n) = m_loaded[size_t(n - 1)];
         result = QDialog::Rejected;

@@ -4,6 +4,7 @@
 #include "platform/command.h"
 #include "platform/commondialogs.h"
 #include "settings/tprefsrecord.h"
+#include "tags/builderdialog.h"
 #include "tags/htmlcolour.h"
 #include "tags/turlbuilder.h"
 #include "ui_thpwiz.h"
@@ -20,6 +21,7 @@ THPWiz::THPWiz(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::THPWi
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
+    ts::takeWholeTexts(*this);
 
     ui->pvTitle->setPage(THPPreview::Page::Title);
     ui->pvBackground->setPage(THPPreview::Page::Background);

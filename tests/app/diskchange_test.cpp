@@ -8,8 +8,15 @@
 
 #include <QAction>
 #include <QFile>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QToolButton>
 #include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
@@ -74,6 +81,7 @@ TEST_F(DiskChanges, YesReloadsTheFileAsOpeningReadsIt) {
         main->CheckDiskFiles();
         ASSERT_EQ(texts(), QStringList{path(name) + QString::fromLatin1(c.question)}) << c.name;
         EXPECT_EQ(platform.boxes.shown[0].kind, BoxKind::Confirmation);
+        EXPECT_EQ(platform.boxes.shown[0].preferred, Answer::No);
         EXPECT_EQ(text(doc), QStringLiteral("<P>caf\u00E9</P>\n<P>more</P>\n")) << c.name;
         EXPECT_EQ(doc->Format().encoding, ts::TextEncoding::Windows1252) << c.name;
         EXPECT_FALSE(doc->RichEdit()->Modified()) << c.name;
@@ -89,6 +97,98 @@ TEST_F(DiskChanges, YesReloadsTheFileAsOpeningReadsIt) {
         EXPECT_EQ(read(name), QByteArray("<P>caf\xE9</P>\n<P>more</P>\n").insert(col, '\xE4')) << c.name;
         EXPECT_EQ(texts().size(), 1) << c.name;
     }
+}
+
+// Enter on the real question box keeps the user's text, on disk and in the editor.
+TEST_F(DiskChanges, EnterAnswersNoToReloadAndOverwrite) {
+    ts::QtMessageBoxes real;
+    ts::setMessages(&real);
+    QStringList asked;
+    auto pressEnterInTheBox = [&] {
+        auto* timer = new QTimer(main.get());
+        QObject::connect(timer, &QTimer::timeout, [&asked, timer] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    asked << box->text();
+                    QTest::keyClick(box, Qt::Key_Return);
+                    timer->deleteLater();
+                    return;
+                }
+        });
+        timer->start(10);
+    };
+    write(QStringLiteral("e.htm"), "theirs");
+    THTML* doc = open(QStringLiteral("e.htm"));
+    type(doc, QStringLiteral("mine "));
+    write(QStringLiteral("e.htm"), "changed");
+    pressEnterInTheBox();
+    main->CheckDiskFiles();
+    pressEnterInTheBox();
+    save();
+    ts::setMessages(&platform.boxes);
+    const QString file = path(QStringLiteral("e.htm"));
+    EXPECT_EQ(asked, (QStringList{file + " has been changed on disk. Reload it and lose your changes?",
+                                  file + " has been changed on disk since it was opened or last saved. Overwrite it?"}));
+    EXPECT_EQ(text(doc), QStringLiteral("mine theirs"));
+    EXPECT_TRUE(doc->RichEdit()->Modified());
+    EXPECT_EQ(read(QStringLiteral("e.htm")), QByteArray("changed"));
+}
+
+// While keys come in, a change found on disk waits for the typing to pause.
+TEST_F(DiskChanges, NoQuestionWhileTyping) {
+    write(QStringLiteral("t.htm"), "text");
+    THTML* doc = open(QStringLiteral("t.htm"));
+    QSignalSpy noticed(doc->DiskWatch(), &ts::TDiskWatch::Changed);
+    // The user types a key every 100 ms.
+    auto typeKey = [&] {
+        QTest::keyClick(doc->RichEdit(), Qt::Key_A);
+        QTest::qWait(100);
+    };
+    write(QStringLiteral("t.htm"), "changed on disk");
+    QElapsedTimer deadline;
+    deadline.start();
+    while (noticed.isEmpty() && deadline.elapsed() < 10000) typeKey();
+    ASSERT_FALSE(noticed.isEmpty());
+    for (int k = 0; k < 6; ++k) typeKey();
+    EXPECT_TRUE(texts().isEmpty());
+
+    QElapsedTimer pause;
+    pause.start();
+    QTRY_COMPARE_WITH_TIMEOUT(texts().size(), 1, 5000);
+    EXPECT_GE(pause.elapsed(), 700);
+    EXPECT_EQ(texts()[0],
+              path(QStringLiteral("t.htm")) + " has been changed on disk. Reload it and lose your changes?");
+    EXPECT_TRUE(text(doc).startsWith(QStringLiteral("aaaaaaa")));
+}
+
+// Undo after a reload gives the typed text back, and the journal follows both ways.
+TEST_F(DiskChanges, ReloadIsOneUndoStep) {
+    QTemporaryDir journals;
+    ts::setRecoveryFolder(journals.path());
+    write(QStringLiteral("u.htm"), "file text\r\n");
+    THTML* doc = open(QStringLiteral("u.htm"));
+    type(doc, QStringLiteral("mine "));
+    write(QStringLiteral("u.htm"), "new file text\r\n");
+    platform.boxes.answers = {Answer::Yes};
+    main->CheckDiskFiles();
+    ASSERT_EQ(texts().size(), 1);
+    EXPECT_EQ(text(doc), QStringLiteral("new file text\r\n"));
+    EXPECT_FALSE(doc->RichEdit()->Modified());
+
+    doc->Palette().button(QStringLiteral("sbUndo"))->click();
+    EXPECT_EQ(text(doc), QStringLiteral("mine file text\r\n"));
+    EXPECT_TRUE(doc->RichEdit()->Modified());
+    EXPECT_EQ(doc->PanelText(1), QStringLiteral("modified..."));
+    ASSERT_TRUE(doc->Journal() && doc->Journal()->Flush());
+    const ts::RecoveredDocument undone = ts::replayJournal(doc->Journal()->Path());
+    EXPECT_EQ(undone.text, QByteArray("mine file text\r\n")) << undone.problem.toStdString();
+
+    // Redone: the file's text again, with nothing left to recover.
+    QTest::keyClick(doc->RichEdit(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(text(doc), QStringLiteral("new file text\r\n"));
+    EXPECT_FALSE(doc->RichEdit()->Modified());
+    EXPECT_TRUE(QDir(journals.path()).entryList(QDir::Files).isEmpty());
+    ts::setRecoveryFolder(QString());
 }
 
 TEST_F(DiskChanges, NoKeepsTheTextAndAsksAgainOnlyAfterTheNextChange) {
@@ -192,6 +292,7 @@ TEST_F(DiskChanges, SaveOverAFileChangedOnDiskAsksFirst) {
         save();
         ASSERT_EQ(texts(), QStringList{path(name) + " has been changed on disk since it was opened or last saved. "
                                                     "Overwrite it?"});
+        EXPECT_EQ(platform.boxes.shown[0].preferred, Answer::No);
         EXPECT_EQ(read(name), answer == Answer::Yes ? QByteArray("mine theirs") : QByteArray("changed meanwhile"));
         EXPECT_EQ(doc->RichEdit()->Modified(), answer == Answer::No);
         EXPECT_EQ(doc->PanelText(1), answer == Answer::No ? QStringLiteral("modified...") : QString());
@@ -216,10 +317,11 @@ TEST_F(DiskChanges, NoSecondQuestionWhileOneIsOpen) {
     struct Reentering : ts::ScriptedMessageBoxes {
         std::function<void()> meanwhile;
         int open = 0, mostOpen = 0;
-        Answer askYesNo(QWidget* parent, const QString& text) override {
+        using ScriptedMessageBoxes::askYesNo;
+        Answer askYesNo(QWidget* parent, const QString& text, Answer preferred) override {
             mostOpen = std::max(mostOpen, ++open);
             if (meanwhile) std::exchange(meanwhile, nullptr)();
-            const Answer a = ScriptedMessageBoxes::askYesNo(parent, text);
+            const Answer a = ScriptedMessageBoxes::askYesNo(parent, text, preferred);
             --open;
             return a;
         }
@@ -247,7 +349,7 @@ TEST_F(DiskChanges, RecoveredDocumentSavesWithoutQuestionWhileItsFileIsUnchanged
         // As the journal kept it: the file's size and time when the journal began.
         ts::RecoveredDocument recovered;
         recovered.header.fileName = path(name);
-        recovered.header.base = ts::FileStamp::of(path(name));
+        recovered.header.base = ts::FileIdentity::of(path(name));
         recovered.text = "recovered text";
         if (changed) write(name, "changed after the journal began");
         THTML* doc = main->CreateDocument();

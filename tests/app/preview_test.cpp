@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -142,15 +143,43 @@ TEST(Preview, ExternalBrowserGetsACopyOfTheUnsavedTextThatResolvesFromTheDocumen
     const QUrl base(QString::fromLatin1(copy.mid(href, copy.indexOf('"', href) - href)));
     EXPECT_TRUE(QFileInfo::exists(base.resolved(QUrl(QStringLiteral("pic.gif"))).toLocalFile()));
 
-    // F9 makes another copy; the copies go when the program ends.
+    // F9 replaces the document's copy; the copies go when the program ends.
     QAction* f9 = s.main->findChild<QAction*>(QStringLiteral("miPreview"));
     EXPECT_EQ(f9->shortcut(), QKeySequence(Qt::Key_F9));
     EXPECT_EQ(f9->text(), QStringLiteral("Pre&view"));
+    QTest::keyClicks(s.doc->RichEdit(), QStringLiteral("later "));
     f9->trigger();
-    EXPECT_EQ(QDir(s.main->Preview().Folder()).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(QDir(s.main->Preview().Folder()).entryList(QDir::Files), QStringList{QFileInfo(copyPath).fileName()});
+    EXPECT_TRUE(readAll(copyPath).contains("later ")) << readAll(copyPath).constData();
     const QString folder = s.main->Preview().Folder();
     s.main.reset();
     EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+// One copy per document, which goes when the document's window closes.
+TEST(Preview, EachDocumentHasOneCopyRemovedWithItsWindow) {
+    Previewing s{QString()};
+    THTML* first = s.doc;
+    s.main->sbPreviewClick();
+    s.main->sbNewClick();
+    THTML* second = s.main->ActiveDocument();
+    ASSERT_NE(second, first);
+    s.main->sbPreviewClick();
+    s.main->sbPreviewClick();
+    ASSERT_EQ(s.desktop.opened.size(), 3);
+    const QString firstCopy = s.desktop.opened[0].toLocalFile(), secondCopy = s.desktop.opened[1].toLocalFile();
+    EXPECT_EQ(s.desktop.opened[2].toLocalFile(), secondCopy);
+    QStringList both{QFileInfo(firstCopy).fileName(), QFileInfo(secondCopy).fileName()};
+    both.sort();
+    EXPECT_EQ(QDir(s.main->Preview().Folder()).entryList(QDir::Files, QDir::Name), both);
+
+    first->RichEdit()->ClearModified();
+    QPointer<QWidget> frame = first->FrameWindow();
+    frame->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(frame);
+    EXPECT_FALSE(QFileInfo::exists(firstCopy));
+    EXPECT_TRUE(QFileInfo::exists(secondCopy));
 }
 
 TEST(Preview, EmptyBrowserSettingUsesTheDesktopAndFailuresNameTheProgram) {

@@ -11,6 +11,8 @@
 #include <QListWidget>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 
 using ts::test::FreshRegistry;
@@ -28,10 +30,20 @@ bool write(const QString& path, const QByteArray& bytes) {
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
+// Answers Yes to the question before overwriting a changed file, No to any other.
+struct OverwritingBoxes : ts::ScriptedMessageBoxes {
+    using ScriptedMessageBoxes::askYesNo;
+    ts::Answer askYesNo(QWidget* parent, const QString& text, ts::Answer preferred) override {
+        ScriptedMessageBoxes::askYesNo(parent, text, preferred);
+        return text.endsWith(QStringLiteral("Overwrite it?")) ? ts::Answer::Yes : ts::Answer::No;
+    }
+};
+
 } // namespace
 
 // A real program killed with unsaved edits in an untitled, a Windows-1252 and
-// a 10 MB document; the next start recovers each exactly.
+// a 10 MB document; both files are changed by other programs before the next
+// start, which recovers each text exactly and asks before overwriting them.
 TEST(Recovery, KilledProgramsDocumentsComeBackByteForByte) {
     ScopedPlatform platform;
     FreshRegistry registry;
@@ -61,9 +73,23 @@ TEST(Recovery, KilledProgramsDocumentsComeBackByteForByte) {
     program.kill();
     ASSERT_TRUE(program.waitForFinished());
 
+    // One file rewritten, the other changed in place keeping its size and
+    // modification time (as a copy that keeps times would).
+    ASSERT_TRUE(write(dir.filePath(QStringLiteral("cp1252.htm")), "<P>checked out again</P>\r\n"));
+    const QByteArray bigPath = QFile::encodeName(dir.filePath(QStringLiteral("big.htm")));
+    struct stat st {};
+    ASSERT_EQ(::stat(bigPath.constData(), &st), 0);
+    QByteArray other = big;
+    other.replace("row ", "ROW ");
+    ASSERT_TRUE(write(dir.filePath(QStringLiteral("big.htm")), other));
+    const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, bigPath.constData(), times, 0), 0);
+
     ts::setRecoveryFolder(folder);
     const QString savedAs = dir.filePath(QStringLiteral("untitled.htm"));
     platform.dialogs.saveAnswers = {savedAs};
+    OverwritingBoxes boxes;
+    ts::setMessages(&boxes);
     int listed = 0;
     ts::test::onModal(QStringLiteral("TRecovery"), [&](QDialog& dlg) {
         EXPECT_EQ(dlg.windowTitle(), "Recover unsaved documents");
@@ -85,6 +111,17 @@ TEST(Recovery, KilledProgramsDocumentsComeBackByteForByte) {
         }
         EXPECT_TRUE(QDir(folder).entryList(QDir::Files).isEmpty());
     }
+    ts::setMessages(&platform.boxes);
+    QStringList overwrites;
+    for (const auto& shown : boxes.shown) {
+        EXPECT_EQ(shown.kind, ts::BoxKind::Confirmation) << shown.text.toStdString();
+        if (shown.text.endsWith(QStringLiteral("Overwrite it?"))) overwrites << shown.text;
+    }
+    overwrites.sort();
+    const QString question =
+        QStringLiteral(" has been changed on disk since it was opened or last saved. Overwrite it?");
+    EXPECT_EQ(overwrites, (QStringList{dir.filePath(QStringLiteral("big.htm")) + question,
+                                       dir.filePath(QStringLiteral("cp1252.htm")) + question}));
     EXPECT_EQ(read(savedAs), read(dir.filePath(QStringLiteral("expected1"))));
     EXPECT_EQ(read(dir.filePath(QStringLiteral("cp1252.htm"))), read(dir.filePath(QStringLiteral("expected2"))));
     EXPECT_EQ(read(dir.filePath(QStringLiteral("cp1252.htm"))), "P>\xE4 Gr\xFC\xDF" "e \x80 caf\xE9</P>\r\n");

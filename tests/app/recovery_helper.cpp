@@ -46,8 +46,12 @@ int main(int argc, char** argv) {
     edit(docs[2], middle, "<B>middle</B>");
     edit(docs[2], static_cast<unsigned long>(docs[2]->RichEdit()->ByteLength()), "end\n");
 
-    // After the pause the journals are on disk.
-    QTimer::singleShot(2000, &main, [&] {
+    // Once every journal holds its whole text and the last edits.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, &main, [&] {
+        for (THTML* doc : docs)
+            if (!doc->Journal() || !doc->Journal()->HoldsText() || !doc->Journal()->Settled()) return;
+        poll.stop();
         for (int i = 0; i < docs.size(); ++i) {
             QFile f(work + QStringLiteral("/expected%1").arg(i + 1));
             if (!f.open(QIODevice::WriteOnly)) std::exit(3);
@@ -56,5 +60,6 @@ int main(int argc, char** argv) {
         std::puts("ready");
         std::fflush(stdout);
     });
+    poll.start(20);
     return app.exec();
 }

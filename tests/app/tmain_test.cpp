@@ -1,10 +1,12 @@
 #include "app/tmain.h"
+#include "editor/recovery.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "settings/tprefs.h"
 #include "support/editorfixture.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
+#include "../tags/modal.h"
 
 #include <QAction>
 #include <QApplication>
@@ -112,9 +114,34 @@ TEST(StartUp, FirstArgumentWithHtmIsOpenedUnchanged) {
     THTML* doc = m.ActiveDocument();
     ASSERT_NE(doc, nullptr);
     EXPECT_EQ(doc->Caption(), name);
-    EXPECT_EQ(doc->FileName(), name);
+    EXPECT_EQ(doc->FileName(), s.dir.filePath(name));
     EXPECT_EQ(doc->RichEdit()->GetLine(0), QStringLiteral("<HTML></HTML>"));
     EXPECT_TRUE(s.platform.boxes.shown.empty());
+}
+
+// Started from a terminal with a relative path, recovered or saved after the
+// program's folder changed (a start from the desktop menu is in $HOME).
+TEST(StartUp, ARelativeArgumentKeepsItsCaptionAndOpensTheAbsolutePath) {
+    Started s;
+    QTemporaryDir journals, elsewhere;
+    ts::setRecoveryFolder(journals.path());
+    s.write(QStringLiteral("page.htm"), "<P>x</P>\r\n");
+    TMain& m = s.start({QStringLiteral("page.htm")});
+    THTML* doc = m.ActiveDocument();
+    ASSERT_NE(doc, nullptr);
+    EXPECT_EQ(doc->Caption(), QStringLiteral("page.htm"));
+    EXPECT_EQ(doc->FileName(), s.dir.filePath(QStringLiteral("page.htm")));
+
+    QDir::setCurrent(elsewhere.path());
+    QTest::keyClicks(doc->RichEdit(), QStringLiteral("new "));
+    ASSERT_TRUE(doc->Journal() && doc->Journal()->Flush());
+    EXPECT_EQ(ts::replayJournal(doc->Journal()->Path()).header.fileName, s.dir.filePath(QStringLiteral("page.htm")));
+    ASSERT_TRUE(doc->Save());
+    QFile saved(s.dir.filePath(QStringLiteral("page.htm")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_EQ(saved.readAll(), QByteArray("new <P>x</P>\r\n"));
+    EXPECT_TRUE(QDir(elsewhere.path()).isEmpty());
+    ts::setRecoveryFolder(QString());
 }
 
 TEST(StartUp, ArgumentsWithoutLowerCaseHtmAreIgnoredSilently) {
@@ -135,7 +162,7 @@ TEST(StartUp, NewDocAndAnArgumentGiveTwoWindowsWithTheFileInFront) {
     TMain& m = s.start({QStringLiteral("page.htm")});
     const QList<THTML*> docs = m.Documents();
     ASSERT_EQ(docs.size(), 2);
-    EXPECT_EQ(docs[0]->FileName(), QStringLiteral("page.htm"));
+    EXPECT_EQ(docs[0]->Caption(), QStringLiteral("page.htm"));
     EXPECT_EQ(docs[1]->FileName(), untitledName());
     EXPECT_EQ(m.ActiveDocument(), docs[0]);
 }
@@ -164,6 +191,38 @@ TEST(StartUp, DamagedSettingsAreReportedAndTheProgramGoesOn) {
     QFile again(s.registry.path());
     ASSERT_TRUE(again.open(QIODevice::ReadOnly));
     EXPECT_EQ(again.readAll(), QByteArray("this is not a registry file\r\n"));
+}
+
+// The settings cannot be read, but the unsaved work of the last run is still offered.
+TEST(StartUp, DamagedSettingsStillOfferRecovery) {
+    Started s;
+    QTemporaryDir journals;
+    const QString folder = journals.filePath(QStringLiteral("recovery"));
+    ts::setRecoveryFolder(folder);
+    {
+        // The journal of a program that ended without saving.
+        THTML doc;
+        doc.SetFileName(untitledName());
+        doc.InitNewDocument(true);
+        doc.RichEdit()->SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, 0ul, "recover me");
+        ASSERT_TRUE(doc.Journal() && doc.Journal()->Flush());
+        ASSERT_TRUE(QFile::copy(doc.Journal()->Path(), folder + QStringLiteral("/left.journal")));
+        doc.RichEdit()->ClearModified();
+    }
+    QFile f(s.registry.path());
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("this is not a registry file\r\n");
+    f.close();
+    ts::test::onModal(QStringLiteral("TRecovery"), [](QDialog& dlg) { ts::test::click(dlg, "bbRecover"); });
+    TMain& m = s.start();
+    ASSERT_EQ(m.Documents().size(), 1);
+    EXPECT_EQ(m.Documents()[0]->RichEdit()->DocumentBytes(), "recover me");
+    EXPECT_TRUE(m.Documents()[0]->RichEdit()->Modified());
+    ASSERT_FALSE(s.platform.boxes.shown.empty());
+    EXPECT_EQ(s.platform.boxes.shown[0].kind, ts::BoxKind::Error);
+    EXPECT_TRUE(s.platform.boxes.shown[0].text.contains(s.registry.path()));
+    m.Documents()[0]->RichEdit()->ClearModified();
+    ts::setRecoveryFolder(QString());
 }
 
 TEST(StartUp, ASettingOfTheWrongTypeIsReportedOnceAndNothingMoreOpens) {

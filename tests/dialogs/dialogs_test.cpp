@@ -80,8 +80,9 @@ void select(QListWidget* list, const QString& name) {
     list->setCurrentItem(items.first());
 }
 
-TEST(UploadList, DropsFromTwoFoldersListFullPathsInOrderAndDuplicates) {
+TEST(UploadList, DropsFromTwoFoldersListFullPathsInOrderButNoNameTwice) {
     Site site;
+    ts::test::ScopedPlatform platform;
     TUploadFTP dlg;
     EXPECT_EQ(dlg.objectName(), "TUploadFTP");
     EXPECT_EQ(dlg.windowTitle(), "Upload to FTP-site");
@@ -102,9 +103,11 @@ TEST(UploadList, DropsFromTwoFoldersListFullPathsInOrderAndDuplicates) {
     EXPECT_EQ(dlg.Browser().FileNames(), (QStringList{"c.gif", "d.jpg"}));
     select(files, QStringLiteral("c.gif"));
     dlg.lbFilesDragDrop();
-    dlg.lbFilesDragDrop();
-    EXPECT_EQ(dlg.Files(), (QStringList{site.path() + "/a.htm", site.path("img") + "/c.gif",
-                                        site.path("img") + "/c.gif"}));
+    EXPECT_TRUE(platform.boxes.shown.empty());
+    dlg.lbFilesDragDrop();  // the same file again is refused with a warning
+    EXPECT_EQ(platform.boxes.texts(), QStringList{"A file named \"c.gif\" is already in the list: on the server the "
+                                                  "second would overwrite the first."});
+    EXPECT_EQ(dlg.Files(), (QStringList{site.path() + "/a.htm", site.path("img") + "/c.gif"}));
 
     // Only the file list is a source the list takes drops from.
     EXPECT_TRUE(dlg.lbFilesDragOver(files));

@@ -188,6 +188,31 @@ TEST(Upload, DialogSendsEveryFileByteForByteIntoANewFolderAndReportsEach) {
     EXPECT_FALSE(upload->isEnabled());
 }
 
+TEST(Upload, TwoFilesOfOneNameAreRefusedByTheListAndByTheTransfer) {
+    FtpServer server;
+    LocalFiles local, other;
+    other.write(QStringLiteral("index.htm"), "<P>another index</P>");
+    ts::test::ScopedPlatform platform;
+
+    TUploadFTP dlg;
+    listFiles(dlg, local, {QStringLiteral("index.htm"), QStringLiteral("big.bin")});
+    listFiles(dlg, other, {QStringLiteral("index.htm")});
+    EXPECT_EQ(dlg.Files().join('|').toStdString(),
+              local.paths({QStringLiteral("index.htm"), QStringLiteral("big.bin")}).join('|').toStdString());
+    ASSERT_EQ(platform.boxes.shown.size(), 1u);
+    EXPECT_EQ(platform.boxes.shown[0].kind, ts::BoxKind::Warning);
+    EXPECT_TRUE(platform.boxes.shown[0].text.contains("\"index.htm\"")) << platform.boxes.shown[0].text.toStdString();
+
+    // Handed such a list anyway, the transfer sends the first only.
+    const auto results =
+        runUpload(account(server), local.paths({QStringLiteral("index.htm")}) + other.paths({QStringLiteral("index.htm")}));
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_TRUE(results[0].arrived) << results[0].message.toStdString();
+    EXPECT_FALSE(results[1].arrived);
+    EXPECT_TRUE(results[1].message.startsWith("not sent, ")) << results[1].message.toStdString();
+    EXPECT_EQ(server.content(QStringLiteral("new/site/index.htm")), local.bytes[QStringLiteral("index.htm")]);
+}
+
 TEST(Upload, WrongPasswordIsALoginErrorAndChangesNothing) {
     FtpServer server;
     LocalFiles local;
@@ -354,7 +379,8 @@ class SshServer {
 public:
     static bool available() { return QFileInfo(QStringLiteral("/usr/sbin/sshd")).isExecutable(); }
 
-    explicit SshServer(const QStringList& authorizedKeys) {
+    // sftpOptions go to the SFTP server, e.g. "-P rename" to refuse renames.
+    explicit SshServer(const QStringList& authorizedKeys, const QString& sftpOptions = {}) {
         runTool("ssh-keygen", {"-q", "-t", "ed25519", "-N", "", "-C", "host", "-f", path("host_key")});
         QFile authorized(path("authorized_keys"));
         EXPECT_TRUE(authorized.open(QIODevice::WriteOnly));
@@ -371,9 +397,9 @@ public:
         EXPECT_TRUE(config.open(QIODevice::WriteOnly));
         config.write(QStringLiteral("ListenAddress 127.0.0.1\nPort %1\nHostKey %2\nAuthorizedKeysFile %3\nPidFile %4\n"
                                     "UsePAM no\nStrictModes no\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
-                                    "Subsystem sftp internal-sftp\n")
+                                    "Subsystem sftp internal-sftp %5\n")
                          .arg(port)
-                         .arg(path("host_key"), path("authorized_keys"), path("sshd.pid"))
+                         .arg(path("host_key"), path("authorized_keys"), path("sshd.pid"), sftpOptions)
                          .toLocal8Bit());
         config.close();
         m_process.setProcessChannelMode(QProcess::MergedChannels);
@@ -459,6 +485,56 @@ TEST(Upload, SftpSendsWithTheUsersKeyIntoANewFolderAndReplacesEarlierVersions) {
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name), (QStringList{"Grüße ä.htm", "big.bin", "index.htm"}));
 }
 
+TEST(Upload, SftpReplacesAFileOnlyOnceTheNewOneIsInPlaceAndKeepsItsPermissions) {
+    if (!SshServer::available()) GTEST_SKIP() << "/usr/sbin/sshd is not installed (package openssh-server)";
+    SshHome home;
+    const QString key = home.key("ed25519");
+    LocalFiles local;
+    local.write(QStringLiteral("page.htm"), "<P>page</P>");
+    const QByteArray earlier = "<HTML>earlier</HTML>";
+    const mode_t keptMode = 0775; // beyond what the server's umask lets a new file have
+    auto mode = [](const QString& path) {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : mode_t(0);
+    };
+    const struct {
+        const char* what;
+        const char* sftpOptions;
+        bool arrives;
+    } cases[] = {
+        {"renames onto a free name only, as OpenSSH does", "", true},
+        {"refuses every rename", "-P rename", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SshServer server({key}, QString::fromLatin1(c.sftpOptions));
+        home.knownHosts(server.knownHostsLine());
+        QTemporaryDir remote;
+        const QString folder = remote.filePath(QStringLiteral("site"));
+        ASSERT_TRUE(QDir().mkpath(folder + QStringLiteral("/page.htm"))); // a folder where a page would go
+        {
+            QFile f(folder + QStringLiteral("/index.htm"));
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(earlier);
+        }
+        ASSERT_EQ(::chmod(QFile::encodeName(folder + QStringLiteral("/index.htm")).constData(), keptMode), 0);
+        const ts::UploadAccount a{QStringLiteral("sftp://127.0.0.1:%1").arg(server.port), currentUser(), kPassword, folder};
+        const auto results = runUpload(a, local.paths({QStringLiteral("index.htm"), QStringLiteral("page.htm")}));
+        ASSERT_EQ(results.size(), 2u);
+        const QString report = ts::uploadReport(results);
+        EXPECT_EQ(results[0].arrived, c.arrives) << report.toStdString();
+        QFile index(folder + QStringLiteral("/index.htm"));
+        ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+        EXPECT_EQ(index.readAll(), c.arrives ? local.bytes[QStringLiteral("index.htm")] : earlier);
+        EXPECT_EQ(mode(index.fileName()), keptMode);
+        // The folder stays a folder, and nothing of the attempts is left behind.
+        EXPECT_EQ(results[1].message, "not sent, a folder of this name is on the server");
+        EXPECT_TRUE(QFileInfo(folder + QStringLiteral("/page.htm")).isDir());
+        const QStringList left = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
+        EXPECT_EQ(left.join('|').toStdString(), "index.htm|page.htm");
+    }
+}
+
 TEST(Upload, SftpRefusesAnUnknownHostKeyAndAKeyTheServerDoesNotKnow) {
     if (!SshServer::available()) GTEST_SKIP() << "/usr/sbin/sshd is not installed (package openssh-server)";
     SshHome home;
@@ -480,7 +556,8 @@ TEST(Upload, SftpRefusesAnUnknownHostKeyAndAKeyTheServerDoesNotKnow) {
         {"unknown host key", &home, QString(),
          {"not among the known hosts", QStringLiteral("ssh-keyscan -p %1 127.0.0.1").arg(server.port), server.fingerprint()}},
         {"another key for this host", &home, server.knownHostsLine().section(' ', 0, 0) + ' ' + readAll(strangerKey + ".pub"),
-         {"differs from the one among the known hosts", "ssh-keygen -R 127.0.0.1", server.fingerprint()}},
+         {"differs from the one among the known hosts", QStringLiteral("\"ssh-keygen -R '[127.0.0.1]:%1'\"").arg(server.port),
+          server.fingerprint()}},
         {"key not authorized", &stranger, server.knownHostsLine(), {"login refused", strangerKey + ".pub", "authorized keys"}},
     };
     for (Case& c : cases) {
@@ -495,6 +572,14 @@ TEST(Upload, SftpRefusesAnUnknownHostKeyAndAKeyTheServerDoesNotKnow) {
         EXPECT_TRUE(results[1].message.startsWith("not sent, ")) << report.toStdString();
         EXPECT_FALSE(report.contains(kPassword));
         EXPECT_TRUE(QDir(remote.path()).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden));
+        // The command the message advises removes the host's entry.
+        const QRegularExpressionMatch advice =
+            QRegularExpression(QStringLiteral("\"ssh-keygen -R '?([^'\"]+)'?\"")).match(results[0].message);
+        if (advice.hasMatch()) {
+            const QString knownHosts = c.home->dir.filePath(QStringLiteral(".ssh/known_hosts"));
+            runTool("ssh-keygen", {"-R", advice.captured(1), "-f", knownHosts});
+            EXPECT_EQ(readAll(knownHosts).toStdString(), "");
+        }
     }
 }
 

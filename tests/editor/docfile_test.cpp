@@ -1093,3 +1093,42 @@ TEST(StreamDocumentFile, RefusesNulBytesAndMissingFilesNamingThem) {
     }
     EXPECT_THROW(ts::streamDocumentFile(dir.filePath(QStringLiteral("missing.html")), sink), TError);
 }
+
+// ---- Identity -------------------------------------------------------------
+
+// What loading and saving give as the file's identity is what the file is
+// afterwards, device, inode and change time included: the disk watch takes it
+// as the base, so anything else would make it ask about our own save.
+TEST(FileIdentityOf, LoadAndSaveGiveTheFileAsTheyLeftIt) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("page.htm"));
+    const QString linked = dir.filePath(QStringLiteral("linked.htm"));
+    writeBytes(linked, "linked");
+    ASSERT_EQ(::link(QFile::encodeName(linked).constData(), QFile::encodeName(dir.filePath("second")).constData()), 0);
+    struct Case {
+        const char* what;
+        QString path;
+        QByteArray bytes;
+    };
+    const Case cases[] = {
+        {"new file", file, "new"},
+        {"replaced by a rename", file, "replaced \xFC"},
+        {"written in place (hard link)", linked, "in place"},
+    };
+    for (const Case& c : cases) {
+        const FileIdentity saved = saveFileAtomically(c.path, view(c.bytes));
+        const FileIdentity now = FileIdentity::of(c.path);
+        EXPECT_TRUE(saved.exists && !saved.partial) << c.what;
+        EXPECT_EQ(saved.size, c.bytes.size()) << c.what;
+        EXPECT_TRUE(saved.same(now)) << c.what;
+        EXPECT_EQ(saved.ctimeNs, now.ctimeNs) << c.what;
+        EXPECT_EQ(saved.inode, now.inode) << c.what;
+
+        struct : DocumentSink {
+            void begin(qint64) override {}
+            void append(std::string_view) override {}
+        } sink;
+        EXPECT_TRUE(loadDocumentFile(c.path).identity.same(now)) << c.what;
+        EXPECT_TRUE(streamDocumentFile(c.path, sink).identity.same(now)) << c.what;
+    }
+}

@@ -11,6 +11,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <random>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 using ts::test::documentText;
 using ts::test::FreshRegistry;
@@ -151,7 +153,7 @@ TEST(RecoveryJournal, WrittenASecondAfterTypingPausesAndRemovedOnSaveUndoAndClos
     EXPECT_TRUE(recovery.journals().isEmpty());
 }
 
-TEST(RecoveryJournal, AJournalThatDoesNotReplaySaysSo) {
+TEST(RecoveryJournal, ADamagedJournalSaysSoAndAChangedFileDoesNotMatter) {
     ScopedPlatform platform;
     FreshRegistry registry;
     ScopedRecovery recovery;
@@ -177,10 +179,12 @@ TEST(RecoveryJournal, AJournalThatDoesNotReplaySaysSo) {
     EXPECT_EQ(ts::replayJournal(journal).problem, "the journal is damaged");
     EXPECT_TRUE(ts::replayJournal(journal).text.isEmpty());
 
-    // The base file changed since.
+    // The file changed since: the journal holds the text, it needs no file.
     ASSERT_TRUE(writeFile(journal, intact));
     ASSERT_TRUE(writeFile(path, "<P>other</P>\r\n"));
-    EXPECT_EQ(ts::replayJournal(journal).problem, "its file has been changed on disk since");
+    const ts::RecoveredDocument back = ts::replayJournal(journal);
+    EXPECT_TRUE(back.ok()) << back.problem.toStdString();
+    EXPECT_EQ(back.text, "<P>new base</P>\r\n");
 }
 
 TEST(RecoveryJournal, LiveJournalsAreNotOfferedAndWriteFailuresAreReportedOnce) {
@@ -216,4 +220,96 @@ TEST(RecoveryJournal, LiveJournalsAreNotOfferedAndWriteFailuresAreReportedOnce) 
     }
     EXPECT_EQ(platform.boxes.shown.size(), 1u);
     EXPECT_EQ(documentText(*other.RichEdit()), "qqq");
+}
+
+// What the journals hold is the user's alone: the folder is 0700 and every file
+// in it 0600, whichever way it was written, also after an earlier version.
+TEST(RecoveryJournal, TheFolderAndItsFilesAreTheUsersAlone) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    ScopedRecovery recovery;
+    const mode_t oldMask = ::umask(022);
+    auto mode = [](const QString& path) {
+        struct stat st {};
+        return ::lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
+    };
+    auto expectPrivate = [&](const char* when) {
+        EXPECT_EQ(mode(recovery.folder), 0700u) << when;
+        const QStringList files = QDir(recovery.folder).entryList(QDir::Files | QDir::Hidden);
+        EXPECT_FALSE(files.isEmpty()) << when;
+        for (const QString& name : files)
+            EXPECT_EQ(mode(recovery.folder + '/' + name), 0600u) << when << ' ' << name.toStdString();
+    };
+    const QString path = recovery.dir.path() + QStringLiteral("/page.htm");
+    ASSERT_TRUE(writeFile(path, "<P>page</P>\r\n"));
+    THTML titled, untitled;
+    titled.SetFileName(path);
+    titled.LoadDocument();
+    untitled.SetFileName(untitledName());
+    untitled.InitNewDocument(true);
+    for (THTML* doc : {&titled, &untitled}) {
+        doc->RichEdit()->SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, 0ul, "typed ");
+        ASSERT_TRUE(doc->Journal()->Flush());
+    }
+    expectPrivate("written");
+
+    // As an earlier version left it: an open folder, readable journals, one
+    // of them damaged and kept.
+    ASSERT_EQ(::chmod(QFile::encodeName(recovery.folder).constData(), 0755), 0);
+    ASSERT_TRUE(QFile::copy(untitled.Journal()->Path(), recovery.folder + QStringLiteral("/old.journal")));
+    ASSERT_TRUE(writeFile(recovery.folder + QStringLiteral("/bad.journal"), "TAGSMITH-JOURNAL 1\nbroken"));
+    for (const QString& name : QDir(recovery.folder).entryList(QDir::Files))
+        ASSERT_EQ(::chmod(QFile::encodeName(recovery.folder + '/' + name).constData(), 0644), 0);
+    {
+        ts::OrphanJournals orphans(recovery.folder);
+        ASSERT_EQ(orphans.documents.size(), 2u);
+        for (size_t i = 0; i < orphans.documents.size(); ++i)
+            if (!orphans.documents[i].ok()) orphans.keep(i);
+    }
+    EXPECT_EQ(QDir(recovery.folder).entryList({QStringLiteral("*.damaged")}, QDir::Files).size(), 1);
+    expectPrivate("tightened at start");
+    titled.RichEdit()->ClearModified();
+    untitled.RichEdit()->ClearModified();
+    ::umask(oldMask);
+}
+
+// A journal as earlier versions wrote it: edits that refer to the file as
+// it was loaded. It replays while the file is unchanged.
+TEST(RecoveryJournal, EditsOfAnEarlierVersionReplayOnTheirUnchangedFile) {
+    ScopedRecovery recovery;
+    ASSERT_TRUE(QDir().mkpath(recovery.folder));
+    const QString path = recovery.dir.path() + QStringLiteral("/old.htm");
+    ASSERT_TRUE(writeFile(path, "<P>base</P>\r\n"));
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &st), 0);
+    auto u64 = [](quint64 v) {
+        QByteArray b;
+        for (int i = 0; i < 8; ++i) b.append(char(v >> (8 * i)));
+        return b;
+    };
+    auto u32 = [](quint32 v) {
+        QByteArray b;
+        for (int i = 0; i < 4; ++i) b.append(char(v >> (8 * i)));
+        return b;
+    };
+    const QByteArray name = QFile::encodeName(path);
+    const QByteArray payload = 'H' + u64(name.size()) + name + QByteArray("\0\0\0\1", 4) + u64(st.st_size) +
+                               u64(quint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec) + 'I' + u64(3) +
+                               u64(4) + "new " + 'L' + u64(17) + 'T' + u64(0);
+    quint32 crc = 0xFFFFFFFFu;
+    for (const char c : payload) {
+        crc ^= quint8(c);
+        for (int k = 0; k < 8; ++k) crc = (crc & 1) ? 0xEDB88320u ^ (crc >> 1) : crc >> 1;
+    }
+    const QString journal = recovery.folder + QStringLiteral("/old.journal");
+    ASSERT_TRUE(writeFile(journal, "TAGSMITH-JOURNAL 1\n" + u32(payload.size()) + u32(~crc) + payload));
+    const ts::RecoveredDocument back = ts::replayJournal(journal);
+    EXPECT_TRUE(back.ok()) << back.problem.toStdString();
+    EXPECT_EQ(back.text, "<P>new base</P>\r\n");
+    EXPECT_EQ(back.header.fileName, path);
+
+    ASSERT_TRUE(writeFile(path, "<P>BASE</P>\r\n"));
+    const struct timespec later[2] = {{0, UTIME_OMIT}, {st.st_mtim.tv_sec + 1, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), later, 0), 0);
+    EXPECT_EQ(ts::replayJournal(journal).problem, "its file has been changed on disk since");
 }

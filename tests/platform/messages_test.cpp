@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
+#include <functional>
 #include <gtest/gtest.h>
 
 using namespace ts;
@@ -31,6 +33,10 @@ TEST(ScriptedMessageBoxes, AnswersFromTheQueueThenTheSafeDefault) {
     EXPECT_EQ(boxes.askYesNoCancel(nullptr, "c"), Answer::Cancel);
     EXPECT_EQ(boxes.askYesNo(nullptr, "d"), Answer::No);
     EXPECT_EQ(boxes.texts(), (QStringList{"a", "b", "c", "d"}));
+    // What Enter would answer is recorded.
+    boxes.askYesNo(nullptr, "e", Answer::No);
+    EXPECT_EQ(boxes.shown[3].preferred, Answer::Yes);
+    EXPECT_EQ(boxes.shown[4].preferred, Answer::No);
 }
 
 // The real box, closed by pressing one of its buttons from a timer.
@@ -89,4 +95,27 @@ TEST(QtMessageBoxes, WarningQuestionHasYesAndNoAndClosingMeansNo) {
 
     QTimer::singleShot(0, [&] { findOpenBox()->reject(); });
     EXPECT_EQ(real.warnYesNo(nullptr, "Delete ?"), Answer::No);
+}
+
+// Enter presses the preferred button: No where Yes would throw away the user's text.
+TEST(QtMessageBoxes, EnterGivesThePreferredAnswer) {
+    QtMessageBoxes real;
+    const struct {
+        const char* what;
+        std::function<Answer()> ask;
+        Answer enter;
+    } cases[] = {
+        {"askYesNo", [&] { return real.askYesNo(nullptr, "Save as UTF-8?"); }, Answer::Yes},
+        {"askYesNo preferring No", [&] { return real.askYesNo(nullptr, "Reload?", Answer::No); }, Answer::No},
+        {"warnYesNo", [&] { return real.warnYesNo(nullptr, "Delete?"); }, Answer::No},
+        {"askYesNoCancel", [&] { return real.askYesNoCancel(nullptr, "Save ?"); }, Answer::Yes},
+    };
+    for (const auto& c : cases) {
+        QTimer::singleShot(0, [] {
+            QMessageBox* box = findOpenBox();
+            ASSERT_NE(box, nullptr);
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        EXPECT_EQ(c.ask(), c.enter) << c.what;
+    }
 }

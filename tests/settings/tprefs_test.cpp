@@ -381,28 +381,44 @@ TEST_F(PrefsDialog, AStringWhereADwordIsReadStopsTheLoadAndClosingRepairsIt) {
     EXPECT_EQ(TPrefsRecord::load().StdFontSize, 10);
 }
 
-TEST_F(PrefsDialog, AFailedWriteKeepsTheDialogOpenAndClosingAgainRepeatsTheSave) {
+// A store that cannot be written: after the error the user chooses between
+// staying (and trying again) and closing without storing.
+TEST_F(PrefsDialog, AFailedWriteAsksWhetherToCloseWithoutStoring) {
+    const QString question = "The preferences could not be stored. Close without storing them?";
     open();
     QTest::keyClicks(w<QLineEdit>("eAuthorName"), "Jo");
     mem.store.failingWrites = {"Author"};
+    platform.boxes.answers = {Answer::No};
     clickOK();
     EXPECT_TRUE(dlg->isVisible());
-    ASSERT_EQ(platform.boxes.shown.size(), 1u);
+    ASSERT_EQ(platform.boxes.shown.size(), 2u);
     EXPECT_EQ(platform.boxes.shown[0].kind, BoxKind::Error);
     EXPECT_EQ(platform.boxes.shown[0].text, "Konnte Daten für 'Author' nicht setzen");
+    EXPECT_EQ(platform.boxes.shown[1].kind, BoxKind::Confirmation);
+    EXPECT_EQ(platform.boxes.shown[1].text, question);
     EXPECT_EQ(value("ExtBrowser"), RegData::string(""));
     EXPECT_FALSE(value("EMail").has_value());
 
-    QTest::keyClick(dlg.get(), Qt::Key_Escape); // fails again
+    // Closing again repeats the save; once it works nothing is asked.
+    QTest::keyClick(dlg.get(), Qt::Key_Escape);
     EXPECT_TRUE(dlg->isVisible());
-    EXPECT_EQ(platform.boxes.shown.size(), 2u);
-
+    EXPECT_EQ(platform.boxes.shown.size(), 4u);
     mem.store.failingWrites.clear();
     mem.store.writeLog.clear();
     clickOK();
     EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(platform.boxes.shown.size(), 4u);
     EXPECT_EQ(mem.store.writeLog, fullSaveLog());
     EXPECT_EQ(value("Author"), RegData::string("Jo"));
+
+    // Yes closes a dialog whose values cannot be stored.
+    open();
+    mem.store.failingWrites = {"Splash"};
+    platform.boxes.answers = {Answer::Yes};
+    clickOK();
+    EXPECT_FALSE(dlg->isVisible());
+    EXPECT_EQ(platform.boxes.shown.size(), 6u);
+    EXPECT_EQ(platform.boxes.shown[5].text, question);
 }
 
 TEST_F(PrefsDialog, LocateBrowserPutsTheChosenPathIntoTheEdit) {

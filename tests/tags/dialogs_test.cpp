@@ -1,14 +1,38 @@
+#include "tags/tanchor.h"
+#include "tags/tcolormixer.h"
+#include "tags/tformheader.h"
+#include "tags/tframe.h"
+#include "tags/tframeset.h"
 #include "tags/theading.h"
 #include "tags/thr.h"
+#include "tags/timg.h"
+#include "tags/timggal.h"
+#include "tags/tnoframes.h"
+#include "tags/tparty.h"
+#include "tags/tqfdialogs.h"
+#include "tags/tquickdoc.h"
+#include "tags/tquickfont.h"
+#include "tags/tquickform.h"
+#include "tags/ttab.h"
+#include "tags/ttabcaption.h"
+#include "tags/ttableedit.h"
 #include "tags/tupdown.h"
+#include "tags/turlbuilder.h"
+#include "support/testenv.h"
 #include "support/widgets.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -209,6 +233,53 @@ TEST(UpDown, RangeClampsAndWrapIsOptional) {
     u.stepDown();
     EXPECT_EQ(u.position(), 3);
     EXPECT_EQ(e.text(), "3");
+}
+
+// Every field of every builder, grid cells included, takes a pasted text
+// longer than Qt's default limit of 32,767 characters whole.
+TEST(BuilderFields, TakeLongPastedTextsWhole) {
+    ts::test::ScopedPlatform platform; // the count fields report a text that is no number
+    const QString pasted(40000, QLatin1Char('x'));
+    QApplication::clipboard()->setText(pasted);
+    auto paste = [&](QLineEdit* field, const QString& where) {
+        field->selectAll();
+        QTest::keyClick(field, Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(field->text().size(), pasted.size()) << where.toStdString();
+    };
+    const std::function<std::unique_ptr<QDialog>()> builders[] = {
+        [] { return std::make_unique<TAnchor>(); },     [] { return std::make_unique<TImg>(); },
+        [] { return std::make_unique<TURLBuilder>(); }, [] { return std::make_unique<TQuickDoc>(); },
+        [] { return std::make_unique<TQuickFont>(); },  [] { return std::make_unique<TColorMixer>(); },
+        [] { return std::make_unique<TTableEdit>(); },  [] { return std::make_unique<TTab>(); },
+        [] { return std::make_unique<TTabCaption>(); }, [] { return std::make_unique<TFormHeader>(); },
+        [] { return std::make_unique<TQuickForm>(); },  [] { return std::make_unique<TQFTB>(); },
+        [] { return std::make_unique<TQFHT>(); },       [] { return std::make_unique<TQFTA>(); },
+        [] { return std::make_unique<TQFCB>(); },       [] { return std::make_unique<TQFRB>(); },
+        [] { return std::make_unique<TQFDD>(); },       [] { return std::make_unique<TQFSUB>(); },
+        [] { return std::make_unique<TQFRES>(); },      [] { return std::make_unique<TFrameSet>(); },
+        [] { return std::make_unique<TFrame>(); },      [] { return std::make_unique<TNoFrames>(); },
+        [] { return std::make_unique<THeading>(); },    [] { return std::make_unique<THR>(); },
+        [] { return std::make_unique<TParty>(); },      [] { return std::make_unique<TImgGal>(); },
+    };
+    int fields = 0;
+    for (const auto& make : builders) {
+        const std::unique_ptr<QDialog> dlg = make();
+        dlg->show();
+        for (QLineEdit* field : dlg->findChildren<QLineEdit*>()) {
+            if (!field->isEnabled() || field->isReadOnly()) continue;
+            paste(field, dlg->objectName() + '.' + field->objectName());
+            ++fields;
+        }
+        for (QTableWidget* grid : dlg->findChildren<QTableWidget*>()) {
+            grid->setCurrentCell(0, 0);
+            grid->edit(grid->currentIndex());
+            auto* cell = qobject_cast<QLineEdit*>(grid->indexWidget(grid->currentIndex()));
+            ASSERT_NE(cell, nullptr) << dlg->objectName().toStdString();
+            paste(cell, dlg->objectName() + '.' + grid->objectName());
+            ++fields;
+        }
+    }
+    EXPECT_GT(fields, 60);
 }
 
 } // namespace

@@ -263,25 +263,68 @@ TEST_F(QuickTableDialog, TypedCellsAreWrittenRowByRow) {
                            "</TABLE>"}));
 }
 
-TEST_F(QuickTableDialog, OnlyAColourFromTheDialogBringsBgcolor) {
+TEST_F(QuickTableDialog, AColourFromTheDialogStaysChosenWhateverTheEditHoldsThen) {
     QTest::keyClicks(cellCol, "red");
     platform.dialogs.colorAnswers = {std::nullopt, QColor(0, 0, 255)};
     auto* choose = child<QToolButton>(dlg, "sbChooseCol");
     choose->click();  // cancelled
     EXPECT_EQ(cellCol->text(), "red");
-    EXPECT_EQ(platform.dialogs.colorInitials.at(0), QColor(Qt::white));
     choose->click();
     EXPECT_EQ(cellCol->text(), "#0000FF");
     EXPECT_EQ(base(child<QLineEdit>(dlg, "eColor")), QColor(0, 0, 255));
     retype(cellCol, "");
     clickOk(dlg);
     EXPECT_EQ(dlg.tableLines().at(2), "    <TD BGCOLOR=></TD>");
+}
 
-    TTableEdit typed;
-    typed.show();
-    QTest::keyClicks(child<QLineEdit>(typed, "eCellCol"), "#FF0000");
-    clickOk(typed);
-    EXPECT_EQ(typed.tableLines().at(2), "    <TD></TD>");
+TEST(QuickTableColour, ATypedColourCountsAsChosenAndGoesInAsTyped) {
+    const struct {
+        const char* typed;
+        const char* cell;
+        QColor swatch;
+    } cases[] = {
+        {"red", "    <TD BGCOLOR=red></TD>", QColor(Qt::red)},
+        {"#00ff80", "    <TD BGCOLOR=#00ff80></TD>", QColor(0x00, 0xff, 0x80)},
+        {"DarkSlateGray", "    <TD BGCOLOR=DarkSlateGray></TD>", QColor(0x2f, 0x4f, 0x4f)},
+        {"reddish", "    <TD></TD>", QColor(Qt::white)},
+        {"#00ff8", "    <TD></TD>", QColor(Qt::white)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        ts::test::ScopedPlatform platform;
+        TTableEdit dlg;
+        dlg.show();
+        QTest::keyClicks(child<QLineEdit>(dlg, "eCellCol"), c.typed);
+        EXPECT_EQ(base(child<QLineEdit>(dlg, "eColor")), c.swatch);
+        // The colour dialog starts from the colour typed.
+        platform.dialogs.colorAnswers = {std::nullopt};
+        child<QToolButton>(dlg, "sbChooseCol")->click();
+        EXPECT_EQ(platform.dialogs.colorInitials.at(0), c.swatch);
+        clickOk(dlg);
+        EXPECT_EQ(dlg.tableLines().at(2), c.cell);
+    }
+}
+
+TEST_F(QuickTableDialog, ACellBeingTypedIntoIsInTheGridBeforeItChangesSizeAndStaysOpen) {
+    auto* udRows = child<TUpDown>(dlg, "udRows");
+    auto* udCols = child<TUpDown>(dlg, "udCols");
+    QTest::mouseClick(udRows->upButton(), Qt::LeftButton);
+    typeIntoCell(1, 0, "kept");
+    QWidget* editor = QApplication::focusWidget();
+    QTest::mouseClick(udCols->upButton(), Qt::LeftButton);
+    ASSERT_EQ(grid->columnCount(), 2);
+    ASSERT_NE(grid->item(1, 0), nullptr);
+    EXPECT_EQ(grid->item(1, 0)->text(), "kept");
+    // Typing goes on in the same cell.
+    EXPECT_EQ(QApplication::focusWidget(), editor);
+    QTest::keyClicks(QApplication::focusWidget(), "!");
+    QTest::mouseClick(udRows->upButton(), Qt::LeftButton);
+    EXPECT_EQ(grid->item(1, 0)->text(), "kept!");
+    clickOk(dlg);
+    EXPECT_EQ(dlg.tableLines(),
+              QStringList({"<TABLE BORDER=1 CELLPADDING=0 CELLSPACING=0>", "  <TR>", "    <TD></TD>", "    <TD></TD>",
+                           "  </TR>", "  <TR>", "    <TD>kept!</TD>", "    <TD></TD>", "  </TR>", "  <TR>", "    <TD></TD>",
+                           "    <TD></TD>", "  </TR>", "</TABLE>"}));
 }
 
 // ---- Table and Table caption ----

@@ -8,6 +8,10 @@
 #include "tags/tquickdoc.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -64,6 +68,20 @@ TEST_F(LinkCommands, AnchorGoesInAtTheCaretWhichLandsBeforeTheClosingTag) {
     EXPECT_EQ(e().CaretCol(), 14);
     e().undo();
     EXPECT_EQ(text(), "");
+}
+
+TEST_F(LinkCommands, AMegabyteDataURLPastedAsTheImageSourceGoesInWhole) {
+    const QString url = QStringLiteral("data:image/png;base64,") + QString(1 << 20, QLatin1Char('Q'));
+    QApplication::clipboard()->setText(url);
+    load("abc\r\n", 0, 1);
+    onNextModal([](QWidget* d) {
+        QTest::keyClick(child<QLineEdit>(d, "eImage"), Qt::Key_V, Qt::ControlModifier);
+        click(d, "bbOK");
+    });
+    press("sbImage");
+    const QByteArray expected = "<IMG SRC=\"" + url.toLatin1() + "\">\r\nabc\r\n";
+    const QByteArray got = text();
+    EXPECT_TRUE(got == expected) << got.size() << " bytes instead of " << expected.size();
 }
 
 TEST_F(LinkCommands, EmptyURLIsRefusedThenCancelInsertsNothing) {

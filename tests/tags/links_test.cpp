@@ -2,6 +2,8 @@
 #include "support/testenv.h"
 #include "tags/dialogdriver.h"
 #include "tags/tanchor.h"
+#include "tags/tformheader.h"
+#include "tags/tframe.h"
 #include "tags/timg.h"
 #include "tags/tquickdoc.h"
 #include "tags/turlbuilder.h"
@@ -185,41 +187,44 @@ TEST(ImageDialog, ComposesOnOkOnly) {
     EXPECT_EQ(cancelled.imageTag(), "");
 }
 
-// The "..." button of a dialog and the field it fills.
+// The "..." button of each dialog and the field it fills: the builder's
+// result replaces the field on OK; Cancel, and OK with nothing changed in the
+// builder, leave it as it was.
 template <class Dialog>
 void urlButtonFillsField(const char* button, const char* fieldName) {
+    SCOPED_TRACE(button);
     Dialog dlg;
     dlg.show();
     auto* field = child<QLineEdit>(&dlg, fieldName);
+    ASSERT_NE(field, nullptr);
+    const struct {
+        const char* server;
+        const char* press;
+        const char* field;
+    } steps[] = {
+        {"x", "bbCancel", "old.htm"},
+        {"", "bbOK", "old.htm"},
+        {"www.a.de", "bbOK", "http://www.a.de//"},
+    };
     field->setText("old.htm");
-
-    onNextModal([](QWidget* b) {
-        EXPECT_EQ(b->objectName(), "TURLBuilder");
-        set(b, "eServer", "x");
-        click(b, "bbCancel");
-    });
-    click(&dlg, button);
-    EXPECT_EQ(field->text(), "old.htm");
-
-    onNextModal([](QWidget* b) {
-        set(b, "eServer", "www.a.de");
-        set(b, "eFile", "new.htm");
-        click(b, "bbOK");
-    });
-    click(&dlg, button);
-    EXPECT_EQ(field->text(), "http://www.a.de//new.htm");
-
-    // OK without a change clears it: the builder's result is still empty.
-    onNextModal([](QWidget* b) { click(b, "bbOK"); });
-    click(&dlg, button);
-    EXPECT_EQ(field->text(), "");
+    for (const auto& s : steps) {
+        onNextModal([&s](QWidget* b) {
+            EXPECT_EQ(b->objectName(), "TURLBuilder");
+            QTest::keyClicks(child<QLineEdit>(b, "eServer"), s.server);
+            click(b, s.press);
+        });
+        click(&dlg, button);
+        EXPECT_EQ(field->text(), s.field) << s.press << " after \"" << s.server << '"';
+    }
     EXPECT_TRUE(dlg.isVisible());
 }
 
-TEST(URLButtons, BuilderResultReplacesTheFieldOnOkOnly) {
+TEST(URLButtons, BuilderResultReplacesTheFieldOnlyWhenComposed) {
     urlButtonFillsField<TAnchor>("sbURL", "eLink");
     urlButtonFillsField<TImg>("sbLocateImg", "eImage");
     urlButtonFillsField<TQuickDoc>("sbLocateImage", "eBackImage");
+    urlButtonFillsField<TFrame>("sbLocateURL", "eSource");
+    urlButtonFillsField<TFormHeader>("sbURL", "eAction");
 }
 
 class QuickDocDialog : public ::testing::Test {

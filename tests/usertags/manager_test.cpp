@@ -146,6 +146,8 @@ TEST_F(UserTagManager, CancelledEditAndDeleteAnsweredNoChangeNothing) {
     });
     openUserTagManager(nullptr);
     EXPECT_EQ(platform.boxes.texts(), (QStringList{"Really delete this tag ??", "Really delete this tag ??"}));
+    // Enter keeps the tag.
+    for (const auto& box : platform.boxes.shown) EXPECT_EQ(box.preferred, Answer::No);
     EXPECT_EQ(storedValue(2, "Name"), "");
 }
 
@@ -193,6 +195,7 @@ TEST_F(UserTagManager, FailedStoreKeepsItOpenUntilTheUserGivesUp) {
     ASSERT_EQ(texts.size(), 4);
     EXPECT_EQ(texts[0], "Konnte Daten für 'Title' nicht setzen");
     EXPECT_EQ(texts[1], "The user tags could not be stored. Close without storing them?");
+    EXPECT_EQ(platform.boxes.shown[1].preferred, Answer::No);
     EXPECT_EQ(texts[2], texts[0]);
     EXPECT_FALSE(texts.contains(kVisualChanges));
 

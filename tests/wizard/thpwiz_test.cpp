@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QApplication>
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -369,9 +370,12 @@ TEST_F(Wizard, LocateButtonsFillTheirFieldFromTheURLBuilder) {
     for (const auto& [button, field] : buttons) {
         tabs->setCurrentWidget(get(button)->parentWidget());
         get<QLineEdit>(field)->setText(QStringLiteral("old"));
-        answerURLBuilder(QString::fromLatin1(button), false);
-        click(button);
-        EXPECT_EQ(get<QLineEdit>(field)->text(), "old") << button;
+        // Cancel, and OK with nothing changed in the builder, keep the field.
+        for (const auto& [server, ok] : {std::pair{QString::fromLatin1(button), false}, std::pair{QString(), true}}) {
+            answerURLBuilder(server, ok);
+            click(button);
+            EXPECT_EQ(get<QLineEdit>(field)->text(), "old") << button << (ok ? " OK" : " Cancel");
+        }
         answerURLBuilder(QString::fromLatin1(button), true);
         click(button);
         EXPECT_EQ(get<QLineEdit>(field)->text(), QStringLiteral("http://%1//").arg(QString::fromLatin1(button)));
@@ -379,6 +383,16 @@ TEST_F(Wizard, LocateButtonsFillTheirFieldFromTheURLBuilder) {
     // Each button fills only its own field.
     EXPECT_EQ(wiz.values().eURL, "http://sbLocateURL//");
     EXPECT_EQ(wiz.values().eBGImage, "http://sbLocateBGImg//");
+}
+
+TEST_F(Wizard, AMegabyteDataURLPastedAsThePictureGoesInWhole) {
+    click("cbUsePic");
+    tabs->setCurrentWidget(get("eImage")->parentWidget());
+    const QString url = QStringLiteral("data:image/png;base64,") + QString(1 << 20, QLatin1Char('Q'));
+    QApplication::clipboard()->setText(url);
+    QTest::keyClick(get<QLineEdit>("eImage"), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(wiz.values().eImage.size(), url.size());
+    EXPECT_TRUE(wiz.values().eImage == url);
 }
 
 TEST_F(Wizard, NameFieldIsRefilledWhenTheURLBuilderCloses) {
