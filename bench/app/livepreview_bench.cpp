@@ -85,6 +85,12 @@ double keystroke(THTML& doc, int k) {
     return double(t.nsecsElapsed()) / 1e6;
 }
 
+// The script hides the engine's chatter on stderr: failures go to stdout.
+int fail(const char* what) {
+    std::printf("failed: %s\n", what);
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -108,7 +114,7 @@ int main(int argc, char** argv) {
                      .toUtf8();
     bytes += "</TABLE></BODY></HTML>\r\n";
     QFile f(page);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) return 1;
+    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size()) return fail("cannot write the page");
     f.close();
 
     TMain main;
@@ -117,11 +123,11 @@ int main(int argc, char** argv) {
     THTML* doc = main.OpenDocumentFile(page);
     auto* preview = main.findChild<ts::LivePreview*>();
     QAction* toggle = main.findChild<QAction*>(QStringLiteral("miLivePreview"));
-    if (!doc || !preview || !toggle) return 1;
+    if (!doc || !preview || !toggle) return fail("no document or no live preview");
     const int middle = doc->LineCount() / 2;
     doc->RichEdit()->setCursorPosition(middle, 20);
     toggle->trigger();
-    if (!updated(*preview)) return 1;
+    if (!updated(*preview)) return fail("the view was not updated");
 
     // Typed at a typist's pace (the pause passes after each key, so each one
     // is followed by an update), and in a burst; hidden and shown take turns.
@@ -130,7 +136,7 @@ int main(int argc, char** argv) {
         for (int shown = 0; shown < 2; ++shown) {
             if (toggle->isChecked() != bool(shown)) {
                 toggle->trigger();
-                if (shown && !updated(*preview)) return 1;
+                if (shown && !updated(*preview)) return fail("the view was not updated");
             }
             for (int k = 0; k < 20; ++k) {
                 paced[shown].push_back(keystroke(*doc, k));
@@ -159,7 +165,7 @@ int main(int argc, char** argv) {
         QElapsedTimer t;
         t.start();
         double since = double(QDateTime::currentMSecsSinceEpoch());
-        if (!updated(*preview)) return 1;
+        if (!updated(*preview)) return fail("the view was not updated");
         latency.push_back(double(t.nsecsElapsed()) / 1e6);
         painted.push_back(firstPaint(shownPage) - since);
         spin(300);

@@ -1,11 +1,10 @@
 #include "app/livepreview.h"
 
 #include "app/linemarkers.h"
+#include "app/preview.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "platform/command.h"
-#include "platform/desktop.h"
-#include "platform/terror.h"
 #include "settings/tprefsrecord.h"
 #include "settings/tquillonregistry.h"
 
@@ -16,13 +15,13 @@
 #include <QFileInfo>
 #include <QMainWindow>
 #include <QMimeDatabase>
-#include <QProcess>
 #include <QTimer>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
 #include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
@@ -251,6 +250,8 @@ void LivePreview::ensureView() {
     m_view->setObjectName(QStringLiteral("wvLivePreview"));
     m_page = new LivePreviewPage(m_profile, *this, m_view);
     m_page->setUrlRequestInterceptor(m_guard);
+    // The keys stay with the text while the page loads again.
+    m_page->settings()->setAttribute(QWebEngineSettings::FocusOnNavigationEnabled, false);
     m_view->setPage(m_page);
     m_dock->setWidget(m_view);
 
@@ -370,11 +371,10 @@ void LivePreview::render() {
         return;
     }
     if (m_notice || PageUrl(m_shownName) != m_pageUrl) return load(std::nullopt);
-    // The same page again: first where the user has scrolled it to. A page
-    // that does not answer (its script busy) gets the last position again.
-    if (m_asking && m_asked.elapsed() < 1000) return;
+    // The same page again: first where the user has scrolled it to. The
+    // answer loads the text as it is then.
+    if (m_asking) return;
     m_asking = true;
-    m_asked.start();
     const int ask = ++m_askCount;
     QPointer<LivePreview> self(this);
     m_page->runJavaScript(kScrollQuery, QWebEngineScript::ApplicationWorld, [self, ask](const QVariant& v) {
@@ -383,6 +383,10 @@ void LivePreview::render() {
         const std::optional<QPointF> at =
             xy.size() == 2 ? std::optional<QPointF>(QPointF(xy[0].toDouble(), xy[1].toDouble())) : self->m_target;
         runCommand(self->m_view, [&] { self->load(at); });
+    });
+    // A page whose script keeps it busy gets the last position again.
+    QTimer::singleShot(kAskMs, this, [this, ask] {
+        if (m_asking && ask == m_askCount) runCommand(m_view, [this] { load(m_target); });
     });
 }
 
@@ -424,14 +428,8 @@ void LivePreview::load(std::optional<QPointF> scroll) {
 void LivePreview::openOutside(const QUrl& url) {
     const QUrl target = OutsideUrl(url);
     if (target.isEmpty()) return;
-    runCommand(m_view ? static_cast<QWidget*>(m_view) : &m_main, [&] {
-        const QString browser = TPrefsRecord::load().ExtBrowser;
-        if (browser.isEmpty()) {
-            if (!desktop().openUrl(target)) throw TError(QStringLiteral("The default browser cannot be started."));
-        } else if (!QProcess::startDetached(browser, {target.toString(QUrl::FullyEncoded)})) {
-            throw TError(QStringLiteral("The browser \u00BB%1\u00AB cannot be started.").arg(browser));
-        }
-    });
+    runCommand(m_view ? static_cast<QWidget*>(m_view) : &m_main,
+               [&] { openInBrowser(target, TPrefsRecord::load().ExtBrowser); });
 }
 
 void LivePreview::RestoreView() {

@@ -1,6 +1,5 @@
 #pragma once
 #include <QByteArray>
-#include <QElapsedTimer>
 #include <QList>
 #include <QMetaObject>
 #include <QObject>
@@ -38,6 +37,8 @@ public:
     // Documents above this many bytes get a notice instead.
     static constexpr qint64 kLargest = 5 * 1024 * 1024;
     static constexpr int kPauseMs = 150;
+    // How long the page is given to say where it is scrolled to.
+    static constexpr int kAskMs = 1000;
 
     explicit LivePreview(QMainWindow& main);
     ~LivePreview() override;
@@ -114,7 +115,6 @@ private:
     // The page is being asked for its scroll position (answer number m_askCount).
     bool m_asking = false;
     int m_askCount = 0;
-    QElapsedTimer m_asked;
     int m_caretLine = -1;
     bool m_lineBusy = false, m_lineAgain = false;
     int m_width = 0; // as restored, until the dock is first shown

@@ -10,11 +10,6 @@ Desktop* g_desktop = nullptr;
 
 bool SystemDesktop::openUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
-bool ScriptedDesktop::openUrl(const QUrl& url) {
-    opened.push_back(url);
-    return succeed;
-}
-
 Desktop& desktop() {
     static SystemDesktop real;
     return g_desktop ? *g_desktop : real;

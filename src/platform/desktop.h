@@ -1,6 +1,5 @@
 #pragma once
 #include <QUrl>
-#include <vector>
 
 namespace ts {
 
@@ -15,14 +14,6 @@ public:
 
 class SystemDesktop : public Desktop {
 public:
-    bool openUrl(const QUrl& url) override;
-};
-
-// For tests: records every address instead of opening it.
-class ScriptedDesktop : public Desktop {
-public:
-    std::vector<QUrl> opened;
-    bool succeed = true;
     bool openUrl(const QUrl& url) override;
 };
 

@@ -1,9 +1,9 @@
 #include "app/livepreview.h"
 #include "mainfixture.h"
-#include "platform/desktop.h"
 #include "settings/tquillonregistry.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QDockWidget>
@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -19,9 +20,6 @@
 #include <optional>
 
 namespace {
-
-// Qt WebEngine wants its schemes before the application object exists.
-[[maybe_unused]] const bool kSchemeKnown = (ts::registerLivePreviewScheme(), true);
 
 const QString kViewKey = QStringLiteral("Software\\Quillon\\Tagsmith\\Application\\View");
 
@@ -40,7 +38,7 @@ bool eventually(F&& cond, int ms = 30000) {
 
 // The main window with the outside browser replaced by a recording twin.
 struct LivePreviewTest : ts::test::MainWindowTest {
-    ts::ScriptedDesktop desktop;
+    ts::test::RecordingDesktop desktop;
 
     void SetUp() override {
         ts::setDesktop(&desktop);
@@ -155,6 +153,8 @@ TEST_F(LivePreviewTest, ShowsTheTextAsTypedOnceTheTypingPausesAndRunsItsScripts)
     EXPECT_TRUE(shownText().contains(QStringLiteral("by script")));
     type(doc, QStringLiteral(" class=x>bold"));
     EXPECT_TRUE(shows(QStringLiteral("Hello world bold")));
+    // The keys stay with the text whatever the view does.
+    EXPECT_EQ(QApplication::focusWidget(), doc->RichEdit());
     EXPECT_EQ(js(QStringLiteral("document.querySelector('b.x').textContent")), QVariant(QStringLiteral("bold")));
 }
 
@@ -248,18 +248,36 @@ TEST_F(LivePreviewTest, LinksOpenInTheOutsideBrowserAndFragmentsScrollTheView) {
         {"blank", QUrl::fromLocalFile(path(QStringLiteral("site/sub/new.html")))},
     };
     for (const auto& c : cases) {
-        const size_t before = desktop.opened.size();
+        const qsizetype before = desktop.opened.size();
         click(QString::fromLatin1(c.id));
         ASSERT_TRUE(eventually([&] { return desktop.opened.size() > before; })) << c.id;
         EXPECT_EQ(desktop.opened.back(), c.opened) << c.id;
         EXPECT_EQ(view()->page()->url(), page) << c.id;
         EXPECT_TRUE(shownText().contains(QStringLiteral("to the end"))) << c.id;
     }
-    const size_t opened = desktop.opened.size();
+    const qsizetype opened = desktop.opened.size();
     click(QStringLiteral("frag"));
     EXPECT_TRUE(eventually([&] { return js(QStringLiteral("scrollY")).toInt() > 2000; }));
     EXPECT_EQ(desktop.opened.size(), opened);
     EXPECT_EQ(view()->page()->url().adjusted(QUrl::RemoveFragment), page);
+
+    // A browser of the preferences gets the address itself.
+    QTemporaryDir out;
+    const QString browser = out.filePath(QStringLiteral("browser.sh"));
+    QFile script(browser);
+    ASSERT_TRUE(script.open(QIODevice::WriteOnly));
+    script.write(QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1/args'\n").arg(out.path()).toUtf8());
+    script.close();
+    script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
+    ts::test::setPreference(QStringLiteral("ExtBrowser"), browser);
+    js(QStringLiteral("scrollTo(0,0)"));
+    ASSERT_TRUE(eventually([&] { return js(QStringLiteral("scrollY")).toInt() == 0; }));
+    click(QStringLiteral("rel"));
+    QFile args(out.filePath(QStringLiteral("args")));
+    ASSERT_TRUE(eventually([&] { return args.size() > 0; }));
+    ASSERT_TRUE(args.open(QIODevice::ReadOnly));
+    EXPECT_EQ(args.readAll(), cases[0].opened.toEncoded() + "\n");
+    EXPECT_EQ(desktop.opened.size(), opened);
 }
 
 TEST_F(LivePreviewTest, LargeDocumentShowsANoticeInsteadUntilItIsSmallEnough) {

@@ -1,3 +1,5 @@
+#include "app/livepreview.h"
+
 #include <QApplication>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -10,12 +12,14 @@ int main(int argc, char** argv) {
     qputenv("TAGSMITH_REGISTRY", (configHome.path() + QStringLiteral("/Tagsmith.reg")).toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     // Qt WebEngine (the live preview): Chromium's sandbox refuses to start as
-    // root, and the engine shares OpenGL contexts made before the application.
+    // root; the engine shares OpenGL contexts and knows its URL schemes before
+    // the application exists.
     if (::geteuid() == 0) {
         const QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
         if (!flags.contains("--no-sandbox")) qputenv("QTWEBENGINE_CHROMIUM_FLAGS", (flags + " --no-sandbox").trimmed());
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    ts::registerLivePreviewScheme();
 
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
