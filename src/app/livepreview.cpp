@@ -337,6 +337,9 @@ void LivePreview::showLine() {
 void LivePreview::visibilityChanged(bool visible) {
     if (!visible) {
         m_pause->stop();
+        // An answer still to come loads nothing; shown again, the text as it is then.
+        if (m_asking) m_stale = true;
+        m_asking = false;
         return;
     }
     runCommand(&m_main, [this] {
