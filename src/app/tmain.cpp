@@ -85,7 +85,10 @@ void TMain::placeFrame() {
     }
 }
 
-TMain::~TMain() = default;
+TMain::~TMain() {
+    // The frame's windows close after this part of it is gone.
+    disconnect(m_mdi, nullptr, this, nullptr);
+}
 
 QIcon TMain::ApplicationIcon() {
     // The resource sits in a static library: make sure it is linked in.
