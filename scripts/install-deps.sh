@@ -10,6 +10,7 @@ packages=(
   # Qt WebEngine (Chromium) renders the live preview.
   qt6-webengine-dev
   libcurl4-openssl-dev
+  libtidy-dev
   desktop-file-utils appstream
   fonts-dejavu-core
 )
@@ -17,6 +18,7 @@ packages=(
 test_packages=(
   libgtest-dev python3-pyftpdlib python3-openssl openssl openssh-server openssh-client
   poppler-utils
+  tidy  # the check benchmark's reference run
 )
 [[ "${1:-}" == "--tests" ]] && packages+=("${test_packages[@]}")
 

@@ -3,6 +3,7 @@
 #include "app/livepreview.h"
 #include "app/openfiles.h"
 #include "app/preview.h"
+#include "app/problemsdock.h"
 #include "app/printing.h"
 #include "app/recentfiles.h"
 #include "app/reopen.h"
@@ -68,6 +69,9 @@ TMain::TMain(const QStringList& arguments, QWidget* parent)
     m_livePreview = new ts::LivePreview(*this);
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { m_livePreview->SetDocument(ActiveDocument()); });
     buildMenu();
+    m_problems = new ts::TProblemsDock(*m_mdi, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_problems);
+    m_problems->RestoreVisibility();
 
     placeFrame();
 }
@@ -183,6 +187,7 @@ void TMain::buildMenu() {
     separator(tools, "N6");
     addEntry(tools, "miUserTags", QStringLiteral("User-&Tags"), &TMain::miUserTagsClick);
     separator(tools, "N7");
+    addEntry(tools, "miCheck", QStringLiteral("&Check document"), &TMain::miCheckClick, QKeySequence(Qt::Key_F7));
     addEntry(tools, "miFTP", QStringLiteral("&Upload to FTP-site..."), &TMain::miFTPClick);
 
     QMenu* options = menu("Options1", QStringLiteral("&Options"));
@@ -248,6 +253,7 @@ THTML* TMain::CreateDocument() {
     doc->setWindowIcon(windowIcon());
     ts::connectTagCommands(*doc);
     connect(doc, &THTML::FilesDropped, this, [this](const QMimeData* data) { OpenDroppedFiles(data); });
+    connect(doc, &THTML::SavedAs, this, [this](const QString& path) { m_recent->Add(path); });
     ts::connectUserTags(*doc);
     TTagCompleter::Of(*doc->RichEdit())
         .SetEnabled(findChild<QAction*>(QStringLiteral("miCompleteTags"))->isChecked());
@@ -334,18 +340,13 @@ void TMain::sbOpenClick() {
 void TMain::sbSaveClick() {
     THTML* doc = ActiveDocument();
     if (!doc) return;
-    const bool untitled = doc->FileName() == untitledName();
-    bool saved = false;
-    ts::runCommand(this, [&] { saved = doc->Save(); });
-    if (saved && untitled) m_recent->Add(doc->FileName());
+    ts::runCommand(this, [&] { doc->Save(); });
 }
 
 void TMain::miSaveAsClick() {
     THTML* doc = ActiveDocument();
     if (!doc) return;
-    bool saved = false;
-    ts::runCommand(this, [&] { saved = doc->SaveAs(); });
-    if (saved) m_recent->Add(doc->FileName());
+    ts::runCommand(this, [&] { doc->SaveAs(); });
 }
 
 void TMain::miPrinterSetupClick() {
@@ -420,6 +421,10 @@ void TMain::miFTPClick() {
         TUploadFTP dlg(this);
         dlg.exec();
     });
+}
+
+void TMain::miCheckClick() {
+    ts::runCommand(this, [this] { m_problems->CheckActiveDocument(); });
 }
 
 void TMain::miAboutClick() {

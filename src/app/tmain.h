@@ -16,6 +16,7 @@ namespace ts {
 class LivePreview;
 class RecentFiles;
 class TPreview;
+class TProblemsDock;
 }
 
 // The frame: menu, toolbar and the documents as MDI children.
@@ -64,6 +65,8 @@ public slots:
     void miHPWizClick();
     void miUserTagsClick();
     void miFTPClick();
+    // Shows the problems HTML Tidy finds in the active document.
+    void miCheckClick();
     void miPrefsClick();
     // Turns tag completion on or off in every document, open or yet to come.
     void miCompleteTagsClick();
@@ -97,6 +100,7 @@ private:
     std::unique_ptr<ts::TPreview> m_preview;
     ts::RecentFiles* m_recent = nullptr;
     ts::LivePreview* m_livePreview = nullptr;
+    ts::TProblemsDock* m_problems = nullptr;
     bool m_shown = false;
     int m_cascade = 0;
 };

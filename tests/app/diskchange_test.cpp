@@ -1,10 +1,13 @@
 #include "app/tmain.h"
 #include "mainfixture.h"
+#include "editor/diskwatch.h"
 #include "editor/recovery.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
+#include "support/dialogdriver.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
+#include "support/waitfor.h"
 
 #include <QAction>
 #include <QFile>
@@ -18,6 +21,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -51,9 +55,9 @@ struct DiskChanges : ts::test::MainWindowTest {
         QWidget other;
         other.show();
         other.activateWindow();
-        QTRY_VERIFY(!main->isActiveWindow());
+        ASSERT_TRUE(ts::test::waitFor([&] { return !main->isActiveWindow(); }));
         main->activateWindow();
-        QTRY_VERIFY(main->isActiveWindow());
+        ASSERT_TRUE(ts::test::waitFor([&] { return main->isActiveWindow(); }));
     }
 };
 
@@ -104,18 +108,12 @@ TEST_F(DiskChanges, EnterAnswersNoToReloadAndOverwrite) {
     ts::QtMessageBoxes real;
     ts::setMessages(&real);
     QStringList asked;
+    ts::test::DialogDriver dialogs;
     auto pressEnterInTheBox = [&] {
-        auto* timer = new QTimer(main.get());
-        QObject::connect(timer, &QTimer::timeout, [&asked, timer] {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
-                    asked << box->text();
-                    QTest::keyClick(box, Qt::Key_Return);
-                    timer->deleteLater();
-                    return;
-                }
+        dialogs.expect<QMessageBox>("QMessageBox", [&asked](QMessageBox& box) {
+            asked << box.text();
+            QTest::keyClick(&box, Qt::Key_Return);
         });
-        timer->start(10);
     };
     write(QStringLiteral("e.htm"), "theirs");
     THTML* doc = open(QStringLiteral("e.htm"));
@@ -123,8 +121,10 @@ TEST_F(DiskChanges, EnterAnswersNoToReloadAndOverwrite) {
     write(QStringLiteral("e.htm"), "changed");
     pressEnterInTheBox();
     main->CheckDiskFiles();
+    dialogs.done();
     pressEnterInTheBox();
     save();
+    dialogs.done();
     ts::setMessages(&platform.boxes);
     const QString file = path(QStringLiteral("e.htm"));
     EXPECT_EQ(asked, (QStringList{file + " has been changed on disk. Reload it and lose your changes?",
@@ -239,20 +239,27 @@ TEST_F(DiskChanges, WatcherSeesOtherProgramsButNotOurOwnSaves) {
     save();
     type(doc, QStringLiteral("b"));
     save();
-    QTest::qWait(1000);
+    // Nothing is asked once the watcher has looked at the file after our saves.
+    QSignalSpy looked(doc->DiskWatch(), &ts::TDiskWatch::Changed);
+    EXPECT_TRUE(ts::test::waitFor([&] { return !looked.isEmpty(); }));
     EXPECT_TRUE(texts().isEmpty());
     EXPECT_EQ(read(QStringLiteral("w.htm")), QByteArray("abstart"));
 
     // Replaced by a rename, then written in place: the watch survives the replacement.
     platform.boxes.answers = {Answer::Yes, Answer::Yes};
     replace(QStringLiteral("w.htm"), "renamed over");
-    QTRY_COMPARE_WITH_TIMEOUT(texts().size(), 1, 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(text(doc), QStringLiteral("renamed over"), 10000);
+    EXPECT_TRUE(ts::test::waitFor([&] { return texts().size() == 1; }, 10000)) << texts().size();
+    EXPECT_TRUE(ts::test::waitFor([&] { return text(doc) == QStringLiteral("renamed over"); }, 10000))
+        << text(doc).toStdString();
     write(QStringLiteral("w.htm"), "written in place");
-    QTRY_COMPARE_WITH_TIMEOUT(texts().size(), 2, 10000);
+    ASSERT_TRUE(ts::test::waitFor([&] { return texts().size() == 2; }, 10000)) << texts().size();
     EXPECT_EQ(text(doc), QStringLiteral("written in place"));
     EXPECT_EQ(texts()[1], path(QStringLiteral("w.htm")) + " has been changed on disk. Reload it?");
-    QTest::qWait(500);
+    // One question per change: the watcher's next look, after every event of
+    // that write has reached it, asks nothing more.
+    looked.clear();
+    doc->DiskWatch()->Poke();
+    EXPECT_TRUE(ts::test::waitFor([&] { return !looked.isEmpty(); }));
     EXPECT_EQ(texts().size(), 2);
 }
 
@@ -336,7 +343,7 @@ TEST_F(DiskChanges, NoSecondQuestionWhileOneIsOpen) {
     };
     main->CheckDiskFiles();
     // The second change is asked about once the first question is answered.
-    QTRY_COMPARE_WITH_TIMEOUT(boxes.shown.size(), size_t(2), 10000);
+    EXPECT_TRUE(ts::test::waitFor([&] { return boxes.shown.size() == 2; }, 10000)) << boxes.shown.size();
     ts::setMessages(&platform.boxes);
     EXPECT_EQ(boxes.mostOpen, 1);
     EXPECT_EQ(text(doc), QStringLiteral("r"));

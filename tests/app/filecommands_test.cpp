@@ -3,19 +3,18 @@
 #include "mainfixture.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
+#include "support/dialogdriver.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
 
 #include <Qsci/qsciprinter.h>
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPrintDialog>
-#include <QTimer>
 #include <QMdiSubWindow>
 #include <QProcess>
 #include <QStandardPaths>
@@ -299,20 +298,14 @@ TEST_F(FileCommands, PrinterSetupChoosesThePrinterThatPrintUses) {
     // The real set-up dialog: choose printing to a file there.
     ts::QtCommonDialogs real;
     ts::setCommonDialogs(&real);
-    bool printDialog = false;
-    auto* poll = new QTimer(main.get());
-    QObject::connect(poll, &QTimer::timeout, poll, [&, poll] {
-        auto* dlg = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!dlg) return;
-        poll->stop();
-        printDialog = qobject_cast<QPrintDialog*>(dlg) != nullptr;
-        if (auto* name = dlg->findChild<QLineEdit*>(QStringLiteral("filename"))) name->setText(pdf);
-        dlg->accept();
+    ts::test::DialogDriver dialogs;
+    dialogs.expect<QPrintDialog>("QPrintDialog", [&](QPrintDialog& dlg) {
+        if (auto* name = dlg.findChild<QLineEdit*>(QStringLiteral("filename"))) name->setText(pdf);
+        dlg.accept();
     });
-    poll->start(10);
     main->findChild<QAction*>(QStringLiteral("miPrinterSetup"))->trigger();
+    dialogs.done();
     ts::setCommonDialogs(&platform.dialogs);
-    EXPECT_TRUE(printDialog);
 
     platform.dialogs.printAnswers = {true};
     main->sbPrintClick();

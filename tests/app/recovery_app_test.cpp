@@ -2,9 +2,9 @@
 #include "editor/recovery.h"
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
+#include "support/dialogdriver.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
-#include "../tags/modal.h"
 
 #include <QDir>
 #include <QFile>
@@ -88,10 +88,11 @@ TEST(Recovery, KilledProgramsDocumentsComeBackByteForByte) {
     ts::setRecoveryFolder(folder);
     const QString savedAs = dir.filePath(QStringLiteral("untitled.htm"));
     platform.dialogs.saveAnswers = {savedAs};
+    ts::test::DialogDriver dialogs;
     OverwritingBoxes boxes;
     ts::setMessages(&boxes);
     int listed = 0;
-    ts::test::onModal(QStringLiteral("TRecovery"), [&](QDialog& dlg) {
+    dialogs.expect("TRecovery", [&](QDialog& dlg) {
         EXPECT_EQ(dlg.windowTitle(), "Recover unsaved documents");
         listed = ts::test::child<QListWidget>(dlg, "lbDocuments")->count();
         ts::test::click(dlg, "bbRecover");
@@ -99,6 +100,7 @@ TEST(Recovery, KilledProgramsDocumentsComeBackByteForByte) {
     {
         TMain main;
         main.show();
+        dialogs.done();
         EXPECT_EQ(listed, 3);
         const QList<THTML*> docs = main.Documents();
         ASSERT_EQ(docs.size(), 3);

@@ -3,13 +3,12 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "settings/tprefs.h"
+#include "support/dialogdriver.h"
 #include "support/editorfixture.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
-#include "../tags/modal.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -25,7 +24,6 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <QUrl>
 #include <gtest/gtest.h>
@@ -213,8 +211,10 @@ TEST(StartUp, DamagedSettingsStillOfferRecovery) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("this is not a registry file\r\n");
     f.close();
-    ts::test::onModal(QStringLiteral("TRecovery"), [](QDialog& dlg) { ts::test::click(dlg, "bbRecover"); });
+    ts::test::DialogDriver dialogs;
+    dialogs.expect("TRecovery", [](QDialog& dlg) { ts::test::click(dlg, "bbRecover"); });
     TMain& m = s.start();
+    dialogs.done();
     ASSERT_EQ(m.Documents().size(), 1);
     EXPECT_EQ(m.Documents()[0]->RichEdit()->DocumentBytes(), "recover me");
     EXPECT_TRUE(m.Documents()[0]->RichEdit()->Modified());
@@ -265,6 +265,7 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"miEdit", "&Edit", "miReplace", "&Replace...", {}},
         {"miTools", "&Tools", "miHPWiz", "&Homepage Wizard", {}},
         {"miTools", "&Tools", "miUserTags", "User-&Tags", {}},
+        {"miTools", "&Tools", "miCheck", "&Check document", QKeySequence(Qt::Key_F7)},
         {"Options1", "&Options", "miPrefs", "&Preferences...", {}},
         {"Options1", "&Options", "miCompleteTags", "&Complete tags", {}},
         {"miHelp", "&Help", "miAbout", "&About...", {}},
@@ -338,17 +339,14 @@ TEST(MainWindow, PreferencesOpensTheDialogModallyAndItSavesOnClose) {
     TMain& m = s.start();
     QAction* prefs = m.findChild<QAction*>(QStringLiteral("miPrefs"));
     ASSERT_TRUE(prefs->isEnabled());
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* dlg = qobject_cast<TPrefs*>(QApplication::activeModalWidget());
-        ASSERT_NE(dlg, nullptr);
-        seen = true;
-        EXPECT_EQ(dlg->parentWidget(), &m);
-        dlg->findChild<QCheckBox*>(QStringLiteral("cbNewDoc"))->click();
-        QTest::keyClick(dlg, Qt::Key_Escape);
+    ts::test::DialogDriver dialogs;
+    dialogs.expect<TPrefs>("TPrefs", [&](TPrefs& dlg) {
+        EXPECT_EQ(dlg.parentWidget(), &m);
+        dlg.findChild<QCheckBox*>(QStringLiteral("cbNewDoc"))->click();
+        QTest::keyClick(&dlg, Qt::Key_Escape);
     });
     prefs->trigger();
-    EXPECT_TRUE(seen);
+    dialogs.done();
     EXPECT_TRUE(m.findChildren<TPrefs*>().isEmpty());
     EXPECT_TRUE(TPrefsRecord::load().NewDoc);
 }

@@ -1,6 +1,7 @@
 #include "app/tmain.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tuploadftp.h"
+#include "support/dialogdriver.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
 #include "tags/filebrowser.h"
@@ -17,24 +18,13 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QTreeView>
 #include <gtest/gtest.h>
 
 namespace {
 
 using ts::test::child;
-
-// Runs check on the modal dialog the next command opens, then closes it with its OK.
-template <typename Dialog, typename Check>
-void onModal(Check check) {
-    QTimer::singleShot(0, [check] {
-        auto* dlg = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dlg, nullptr);
-        check(*dlg);
-        dlg->template findChild<QPushButton*>(QStringLiteral("bbOK"))->click();
-    });
-}
+using ts::test::click;
 
 TEST(About, ShowsNameVersionAndReleaseAndClosesWithOk) {
     ts::test::ScopedPlatform platform;
@@ -43,9 +33,8 @@ TEST(About, ShowsNameVersionAndReleaseAndClosesWithOk) {
     QAction* about = main.findChild<QAction*>(QStringLiteral("miAbout"));
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(about->isEnabled());
-    bool seen = false;
-    onModal<TAbout>([&](TAbout& dlg) {
-        seen = true;
+    ts::test::DialogDriver dialogs;
+    dialogs.expect<TAbout>("TAbout", [&](TAbout& dlg) {
         EXPECT_EQ(dlg.objectName(), "TAbout");
         EXPECT_EQ(dlg.windowTitle(), "About Tagsmith");
         EXPECT_FALSE(dlg.windowFlags() & Qt::WindowCloseButtonHint);
@@ -55,9 +44,10 @@ TEST(About, ShowsNameVersionAndReleaseAndClosesWithOk) {
         EXPECT_EQ(title->palette().color(QPalette::WindowText), QColor(Qt::blue));
         EXPECT_EQ(child<QLabel>(dlg, "lbRelease")->text(), "Release : ABF5EB");
         EXPECT_TRUE(child<QPushButton>(dlg, "bbOK")->isDefault());
+        click(dlg, "bbOK");
     });
     about->trigger();
-    EXPECT_TRUE(seen);
+    dialogs.done();
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -148,10 +138,10 @@ TEST(UploadList, OfferedFromTheToolsMenuBelowUserTags) {
     EXPECT_EQ(tools[at - 1]->objectName(), "N7");
     EXPECT_TRUE(tools[at - 1]->isSeparator());
     EXPECT_EQ(tools[at - 2]->objectName(), "miUserTags");
-    bool seen = false;
-    onModal<TUploadFTP>([&](TUploadFTP&) { seen = true; });
+    ts::test::DialogDriver dialogs;
+    dialogs.expect("TUploadFTP", [](QDialog& dlg) { click(dlg, "bbOK"); });
     ftp->trigger();
-    EXPECT_TRUE(seen);
+    dialogs.done();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "dialogs/tuploadftp.h"
 #include "dialogs/upload.h"
 #include "platform/terror.h"
+#include "support/dialogdriver.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
 #include "tags/filebrowser.h"
@@ -238,17 +239,14 @@ TEST(Upload, CancelDuringALargeFileLeavesNothingUnderItsFinalName) {
 
     TUploadFTP dlg;
     listFiles(dlg, local, {QStringLiteral("big.bin"), QStringLiteral("index.htm")});
-    QTimer watch;
+    ts::test::DialogDriver dialogs;
     bool cancelled = false;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        auto* p = dlg.findChild<QProgressDialog*>(QStringLiteral("UploadProgress"));
-        if (cancelled || !p || !p->isVisible() || p->value() < 20) return;
-        cancelled = true;
-        p->findChild<QPushButton*>()->click();
+    dialogs.expect<QProgressDialog>("UploadProgress", [&](QProgressDialog& p) {
+        cancelled = ts::test::waitFor([&] { return p.value() >= 20; }, 60000);
+        p.findChild<QPushButton*>()->click();
     });
-    watch.start(10);
     dlg.findChild<QPushButton*>(QStringLiteral("sbUploadFiles"))->click();
-    watch.stop();
+    dialogs.done();
 
     EXPECT_TRUE(cancelled);
     ASSERT_EQ(platform.boxes.shown.size(), 1u);

@@ -4,6 +4,7 @@
 #include "support/editorfixture.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
+#include "support/waitfor.h"
 
 #include <QDir>
 #include <QFile>
@@ -127,7 +128,8 @@ TEST(RecoveryJournal, WrittenASecondAfterTypingPausesAndRemovedOnSaveUndoAndClos
     doc->show();
     QTest::keyClicks(doc->RichEdit(), "xy");
     EXPECT_TRUE(recovery.journals().isEmpty()) << "nothing before the pause";
-    QTRY_COMPARE_WITH_TIMEOUT(recovery.journals().size(), 2, 3000); // the journal and its lock
+    EXPECT_TRUE(ts::test::waitFor([&] { return recovery.journals().size() == 2; }, 3000)) // the journal and its lock
+        << recovery.journals().join(' ').toStdString();
 
     // Undone back to the file's text: nothing to recover.
     doc->RichEdit()->undo();

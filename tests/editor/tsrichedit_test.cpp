@@ -1,8 +1,8 @@
 #include "editor/tsrichedit.h"
 
 #include "editor/taglexer.h"
+#include "support/waitfor.h"
 #include <QAccessible>
-#include <QElapsedTimer>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -231,10 +231,7 @@ TEST(TSRichEdit, AJumpFarDownShowsAtOnceAndIsColouredRightOnceTheUserPauses) {
     EXPECT_GE(e.SendScintilla(QsciScintillaBase::SCI_GETENDSTYLED), view);
     EXPECT_TRUE(e.StylingPending());
 
-    QElapsedTimer waited;
-    waited.start();
-    while (e.StylingPending() && waited.elapsed() < 60000) QTest::qWait(20);
-    EXPECT_FALSE(e.StylingPending());
+    EXPECT_TRUE(ts::test::waitFor([&] { return !e.StylingPending(); }, 60000));
     for (long pos : {10000L, view + 3}) EXPECT_EQ(styleAt(pos), TTagLexer::Comment) << pos;
 }
 

@@ -1,26 +1,20 @@
 #include "platform/commondialogs.h"
+#include "support/dialogdriver.h"
 
 #include <QAbstractItemModel>
-#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLineEdit>
 #include <QListView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace ts;
 
 namespace {
-
-QFileDialog* findOpenFileDialog() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* d = qobject_cast<QFileDialog*>(w); d && d->isVisible()) return d;
-    return nullptr;
-}
 
 void makeFile(const QString& path, QFile::Permissions permissions) {
     QFile f(path);
@@ -41,28 +35,36 @@ TEST(QtCommonDialogs, TheBrowserDialogShowsFoldersAndExecutablesOnly) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("bin"));
 
     QtCommonDialogs real;
+    test::DialogDriver dialogs;
     QString title, filter, folder;
     QStringList shown;
-    QTimer::singleShot(0, [&] {
-        QFileDialog* d = findOpenFileDialog();
-        ASSERT_NE(d, nullptr);
-        title = d->windowTitle();
-        filter = d->selectedNameFilter();
-        folder = d->directory().absolutePath();
-        auto* list = d->findChild<QListView*>("listView");
+    dialogs.expect<QFileDialog>("QFileDialog", [&](QFileDialog& d) {
+        title = d.windowTitle();
+        filter = d.selectedNameFilter();
+        folder = d.directory().absolutePath();
+        auto* list = d.findChild<QListView*>("listView");
         ASSERT_NE(list, nullptr);
-        // The folder is read in the background.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return list->model()->rowCount(list->rootIndex()) >= 2; }));
-        QTest::qWait(50);
+        // The folder is read in the background: the list is whole once all
+        // four entries are in, each with what the filter asks of it.
+        auto* files = d.findChild<QFileSystemModel*>();
+        ASSERT_NE(files, nullptr);
+        EXPECT_TRUE(test::waitFor([&] {
+            const QModelIndex at = files->index(folder);
+            if (files->rowCount(at) != 4) return false;
+            for (int r = 0; r < 4; ++r)
+                if (!files->fileInfo(files->index(r, 0, at)).exists()) return false;
+            return true;
+        }));
         for (int r = 0; r < list->model()->rowCount(list->rootIndex()); ++r)
             shown << list->model()->index(r, 0, list->rootIndex()).data().toString();
-        auto* name = d->findChild<QLineEdit*>("fileNameEdit");
+        auto* name = d.findChild<QLineEdit*>("fileNameEdit");
         ASSERT_NE(name, nullptr);
         name->clear();
         QTest::keyClicks(name, "browser");
         QTest::keyClick(name, Qt::Key_Return);
     });
     const std::optional<QString> chosen = real.executableFileName(nullptr, dir.filePath("notes.txt"));
+    dialogs.done();
     EXPECT_EQ(title, "Locate the external browser");
     EXPECT_EQ(filter, "All executables"); // the pattern is not shown
     EXPECT_EQ(folder, QDir(dir.path()).absolutePath());
@@ -70,8 +72,7 @@ TEST(QtCommonDialogs, TheBrowserDialogShowsFoldersAndExecutablesOnly) {
     EXPECT_EQ(shown, (QStringList{"bin", "browser"}));
     EXPECT_EQ(chosen, QDir(dir.path()).absoluteFilePath("browser"));
 
-    QTimer::singleShot(0, [&] {
-        if (QFileDialog* d = findOpenFileDialog()) d->reject();
-    });
+    dialogs.expect("QFileDialog", [](QDialog& d) { d.reject(); });
     EXPECT_EQ(real.executableFileName(nullptr, QString()), std::nullopt);
+    dialogs.done();
 }

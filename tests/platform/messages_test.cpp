@@ -1,11 +1,10 @@
 #include "platform/command.h"
+#include "support/dialogdriver.h"
 #include "support/testenv.h"
 
-#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -39,62 +38,56 @@ TEST(ScriptedMessageBoxes, AnswersFromTheQueueThenTheSafeDefault) {
     EXPECT_EQ(boxes.shown[4].preferred, Answer::No);
 }
 
-// The real box, closed by pressing one of its buttons from a timer.
-static QMessageBox* findOpenBox() {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) return box;
-    return nullptr;
-}
-
+// The real box, answered by pressing one of its buttons.
 TEST(QtMessageBoxes, CarryGermanCaptionsAndButtons) {
     QtMessageBoxes real;
+    test::DialogDriver dialogs;
     QString caption;
     QStringList labels;
-    QTimer::singleShot(0, [&] {
-        QMessageBox* box = findOpenBox();
-        ASSERT_NE(box, nullptr);
-        caption = box->windowTitle();
-        for (auto* b : box->buttons()) labels << b->text();
-        box->button(QMessageBox::No)->click();
+    dialogs.expect<QMessageBox>("QMessageBox", [&](QMessageBox& box) {
+        caption = box.windowTitle();
+        for (auto* b : box.buttons()) labels << b->text();
+        box.button(QMessageBox::No)->click();
     });
     EXPECT_EQ(real.askYesNoCancel(nullptr, "Save ?"), Answer::No);
+    dialogs.done();
     EXPECT_EQ(caption, QStringLiteral("Bestätigen"));
     labels.sort();
     EXPECT_EQ(labels, (QStringList{"&Ja", "&Nein", "Abbrechen"}));
 
-    QTimer::singleShot(0, [&] {
-        QMessageBox* box = findOpenBox();
-        ASSERT_NE(box, nullptr);
-        caption = box->windowTitle();
-        labels = {box->buttons().first()->text()};
-        box->buttons().first()->click();
+    dialogs.expect<QMessageBox>("QMessageBox", [&](QMessageBox& box) {
+        caption = box.windowTitle();
+        labels = {box.buttons().first()->text()};
+        box.buttons().first()->click();
     });
     real.error(nullptr, "broken");
+    dialogs.done();
     EXPECT_EQ(caption, QStringLiteral("Fehler"));
     EXPECT_EQ(labels, QStringList{"OK"});
 }
 
 TEST(QtMessageBoxes, WarningQuestionHasYesAndNoAndClosingMeansNo) {
     QtMessageBoxes real;
+    test::DialogDriver dialogs;
     QString caption;
     QStringList labels;
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QTimer::singleShot(0, [&] {
-        QMessageBox* box = findOpenBox();
-        ASSERT_NE(box, nullptr);
-        caption = box->windowTitle();
-        icon = box->icon();
-        for (auto* b : box->buttons()) labels << b->text();
-        box->button(QMessageBox::Yes)->click();
+    dialogs.expect<QMessageBox>("QMessageBox", [&](QMessageBox& box) {
+        caption = box.windowTitle();
+        icon = box.icon();
+        for (auto* b : box.buttons()) labels << b->text();
+        box.button(QMessageBox::Yes)->click();
     });
     EXPECT_EQ(real.warnYesNo(nullptr, "Delete ?"), Answer::Yes);
+    dialogs.done();
     EXPECT_EQ(caption, QStringLiteral("Warnung"));
     EXPECT_EQ(icon, QMessageBox::Warning);
     labels.sort();
     EXPECT_EQ(labels, (QStringList{"&Ja", "&Nein"}));
 
-    QTimer::singleShot(0, [&] { findOpenBox()->reject(); });
+    dialogs.expect("QMessageBox", [](QDialog& box) { box.reject(); });
     EXPECT_EQ(real.warnYesNo(nullptr, "Delete ?"), Answer::No);
+    dialogs.done();
 }
 
 // Enter presses the preferred button: No where Yes would throw away the user's text.
@@ -111,11 +104,9 @@ TEST(QtMessageBoxes, EnterGivesThePreferredAnswer) {
         {"askYesNoCancel", [&] { return real.askYesNoCancel(nullptr, "Save ?"); }, Answer::Yes},
     };
     for (const auto& c : cases) {
-        QTimer::singleShot(0, [] {
-            QMessageBox* box = findOpenBox();
-            ASSERT_NE(box, nullptr);
-            QTest::keyClick(box, Qt::Key_Return);
-        });
+        test::DialogDriver dialogs;
+        dialogs.expect("QMessageBox", [](QDialog& box) { QTest::keyClick(&box, Qt::Key_Return); });
         EXPECT_EQ(c.ask(), c.enter) << c.what;
+        dialogs.done();
     }
 }

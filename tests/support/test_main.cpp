@@ -1,4 +1,5 @@
 #include "app/livepreview.h"
+#include "support/dialogdriver.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     ts::registerLivePreviewScheme();
 
     QApplication app(argc, argv);
+    ts::test::installModalGuard();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,6 +1,7 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "platform/commondialogs.h"
+#include "support/dialogdriver.h"
 #include "support/editorfixture.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
@@ -26,11 +27,8 @@
 #include <QScrollBar>
 #include <QTableWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
-
-#include <functional>
 
 namespace {
 
@@ -49,19 +47,6 @@ void retype(QLineEdit* e, const QString& text) {
 }
 
 QColor base(QWidget* swatch) { return swatch->palette().color(QPalette::Base); }
-
-// Acts on the modal dialog once it runs; gives up after a while instead of hanging.
-void onModal(std::function<void(QWidget&)> act, int tries = 200) {
-    QTimer::singleShot(5, [act = std::move(act), tries]() mutable {
-        if (QWidget* w = QApplication::activeModalWidget()) {
-            act(*w);
-        } else if (tries > 0) {
-            onModal(std::move(act), tries - 1);
-        } else {
-            ADD_FAILURE() << "no modal dialog";
-        }
-    });
-}
 
 // ---- QuickFont ----
 
@@ -402,6 +387,8 @@ TEST(TableCaptionDialog, AlignStartsAtTopAndMayBeEmptied) {
 class FontTableCommands : public ts::test::PaletteFixture {
 protected:
     QByteArray text() const { return documentText(*doc.RichEdit()); }
+
+    ts::test::DialogDriver dialogs;
 };
 
 TEST_F(FontTableCommands, ButtonsAndPopUpEntriesAreEnabled) {
@@ -424,17 +411,16 @@ TEST_F(FontTableCommands, OneLineBuildersGoAboveTheCaretLineAndCancelWritesNothi
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.button);
-        QString seen;
-        onModal([&](QWidget& d) {
-            seen = d.objectName();
+        dialogs.expect(c.dialog, [](QDialog& d) {
             QTest::mouseClick(child<QPushButton>(d, "bbCancel"), Qt::LeftButton);
         });
         press(c.button);
-        EXPECT_EQ(seen, c.dialog);
+        dialogs.done();
         EXPECT_EQ(text(), "top\r\nabcdef\r\n");
 
-        onModal([](QWidget& d) { clickOk(d); });
+        dialogs.expect(c.dialog, [](QDialog& d) { clickOk(d); });
         press(c.button);
+        dialogs.done();
         EXPECT_EQ(text(), "top\r\n" + QByteArray(c.line) + "\r\nabcdef\r\n");
         EXPECT_EQ(doc.RichEdit()->CaretRow(), 2);
         EXPECT_EQ(doc.RichEdit()->CaretCol(), 0);
@@ -446,28 +432,31 @@ TEST_F(FontTableCommands, OneLineBuildersGoAboveTheCaretLineAndCancelWritesNothi
 }
 
 TEST_F(FontTableCommands, ColorMixerInsertsAtTheCaretAndLeavesItAtTheLineEnd) {
-    onModal([](QWidget& d) { clickOk(d); });
+    dialogs.expect("TColorMixer", [](QDialog& d) { clickOk(d); });
     press("sbColorMixer");
+    dialogs.done();
     EXPECT_EQ(text(), "top\r\nabcdef\r\n");
     EXPECT_EQ(doc.RichEdit()->CaretCol(), 6);
 
     doc.RichEdit()->SetCaretCol(3);
-    onModal([](QWidget& d) {
+    dialogs.expect("TColorMixer", [](QDialog& d) {
         child<QScrollBar>(d, "sbRed")->setValue(255);
         clickOk(d);
     });
     press("sbColorMixer");
+    dialogs.done();
     EXPECT_EQ(text(), "top\r\nabc#FF0000def\r\n");
     EXPECT_EQ(doc.RichEdit()->CaretRow(), 1);
     EXPECT_EQ(doc.RichEdit()->CaretCol(), 13);
 }
 
 TEST_F(FontTableCommands, QuickTableWritesItsLinesAboveTheCaretAsOneUndoStep) {
-    onModal([](QWidget& d) {
+    dialogs.expect("TTableEdit", [](QDialog& d) {
         QTest::keyClicks(child<QLineEdit>(d, "eCaption"), "Prices");
         clickOk(d);
     });
     press("miQuickTable");
+    dialogs.done();
     EXPECT_EQ(text(), "top\r\n<TABLE BORDER=1 CELLPADDING=0 CELLSPACING=0>\r\n  <CAPTION>Prices</CAPTION>\r\n"
                       "  <TR>\r\n    <TD></TD>\r\n  </TR>\r\n</TABLE>\r\nabcdef\r\n");
     EXPECT_EQ(doc.RichEdit()->CaretRow(), 7);
@@ -478,12 +467,13 @@ TEST_F(FontTableCommands, QuickTableWritesItsLinesAboveTheCaretAsOneUndoStep) {
 
 TEST_F(FontTableCommands, ANonNumberCountIsReportedAndTheDialogGoesOn) {
     int columns = 0;
-    onModal([&](QWidget& d) {
+    dialogs.expect("TTableEdit", [&](QDialog& d) {
         retype(child<QLineEdit>(d, "eNrCols"), "zwei");
         columns = child<QTableWidget>(d, "sgTable")->columnCount();
         clickOk(d);
     });
     press("sbTableEdit");
+    dialogs.done();
     // Every keystroke is a change, and none of them made a number.
     QStringList expected;
     for (const char* t : {"z", "zw", "zwe", "zwei"})

@@ -1,5 +1,6 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
+#include "support/dialogdriver.h"
 #include "support/editorfixture.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
@@ -11,7 +12,6 @@
 #include "tags/tqfdialogs.h"
 #include "tags/tquickform.h"
 #include "tags/tupdown.h"
-#include "modal.h"
 #include "palettefixture.h"
 
 #include <QAction>
@@ -34,7 +34,6 @@ namespace {
 
 using ts::test::child;
 using ts::test::click;
-using ts::test::onModal;
 
 class FormFrameButtons : public ts::test::PaletteFixture {
 protected:
@@ -49,7 +48,7 @@ protected:
         EXPECT_EQ(text(), "top\r\nabcdef\r\n");
     }
 
-    ts::test::ModalWatchdog watchdog;
+    ts::test::DialogDriver dialogs;
 };
 
 TEST_F(FormFrameButtons, EachFieldButtonWritesWhatItsDialogGathers) {
@@ -71,7 +70,7 @@ TEST_F(FormFrameButtons, EachFieldButtonWritesWhatItsDialogGathers) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.button);
-        onModal(c.dialog, [&](QDialog& d) {
+        dialogs.expect(c.dialog, [&](QDialog& d) {
             EXPECT_EQ(d.windowTitle(), c.caption);
             EXPECT_EQ(d.minimumSize(), d.maximumSize());
             // Every label's accelerator leads to the field beside it.
@@ -86,6 +85,7 @@ TEST_F(FormFrameButtons, EachFieldButtonWritesWhatItsDialogGathers) {
             click(d, "bbOK");
         });
         press(c.button);
+        dialogs.done();
         expectLines(c.lines);
     }
 }
@@ -99,19 +99,20 @@ TEST_F(FormFrameButtons, CancelInAnyDialogWritesNothing) {
     };
     for (const auto& [button, dialog] : cases) {
         SCOPED_TRACE(button);
-        onModal(dialog, [](QDialog& d) {
+        dialogs.expect(dialog, [](QDialog& d) {
             // Typed values and Escape: still nothing.
             if (auto* e = d.findChild<QLineEdit*>()) QTest::keyClicks(e, "x");
             QTest::keyClick(&d, Qt::Key_Escape);
         });
         press(button);
+        dialogs.done();
         EXPECT_EQ(text(), "top\r\nabcdef\r\n");
         EXPECT_FALSE(doc.RichEdit()->isUndoAvailable());
     }
 }
 
 TEST_F(FormFrameButtons, DropDownGridFollowsItsRowCount) {
-    onModal("TQFDD", [](QDialog& d) {
+    dialogs.expect("TQFDD", [](QDialog& d) {
         auto* rows = child<QLineEdit>(d, "eRows");
         auto* ud = child<TUpDown>(d, "udRows");
         auto* grid = child<QTableWidget>(d, "sgOptions");
@@ -137,11 +138,12 @@ TEST_F(FormFrameButtons, DropDownGridFollowsItsRowCount) {
         click(d, "bbOK");
     });
     press("sbDropDown");
+    dialogs.done();
     expectLines({R"(<SELECT NAME="">)", "  <OPTION>one", "  <OPTION>", "  <OPTION>three", "</SELECT><BR>"});
 }
 
 TEST_F(FormFrameButtons, FormTagFromTheHeaderDialog) {
-    onModal("TFormHeader", [](QDialog& d) {
+    dialogs.expect("TFormHeader", [this](QDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Form Header");
         auto* method = child<QComboBox>(d, "cbMethod");
         EXPECT_EQ(method->currentText(), "");
@@ -150,7 +152,7 @@ TEST_F(FormFrameButtons, FormTagFromTheHeaderDialog) {
         auto* action = child<QLineEdit>(d, "eAction");
         QTest::keyClicks(action, "old");
         EXPECT_EQ(child<QToolButton>(d, "sbURL")->toolTip(), "Start the URL Builder");
-        onModal("TURLBuilder", [](QDialog& u) {
+        dialogs.expect("TURLBuilder", [](QDialog& u) {
             QTest::keyClicks(child<QLineEdit>(u, "ePath"), "cgi-bin");
             QTest::keyClicks(child<QLineEdit>(u, "eFile"), "mail");
             click(u, "bbOK");
@@ -162,15 +164,16 @@ TEST_F(FormFrameButtons, FormTagFromTheHeaderDialog) {
         click(d, "bbOK");
     });
     press("SpeedButton2");
+    dialogs.done();
     expectLines({R"(<FORM ACTION="http:///cgi-bin/mail" METHOD="post" ENCTYPE="text/plain"></FORM>)"});
 }
 
 TEST_F(FormFrameButtons, QuickFormWritesItsListBetweenFormLines) {
-    onModal("TFormHeader", [](QDialog& d) {
+    dialogs.expect("TFormHeader", [](QDialog& d) {
         QTest::keyClicks(child<QLineEdit>(d, "eAction"), "a");
         click(d, "bbOK");
     });
-    onModal("TQuickForm", [this](QDialog& d) {
+    dialogs.expect("TQuickForm", [this](QDialog& d) {
         auto* items = child<QComboBox>(d, "cbItems");
         auto* list = child<QListWidget>(d, "lbItems");
         EXPECT_EQ(items->count(), 8);
@@ -182,18 +185,18 @@ TEST_F(FormFrameButtons, QuickFormWritesItsListBetweenFormLines) {
         EXPECT_EQ(list->count(), 0);
 
         items->setCurrentIndex(items->findText("reset-button"));
-        onModal("TQFRES", [](QDialog& f) {
+        dialogs.expect("TQFRES", [](QDialog& f) {
             QTest::keyClicks(child<QLineEdit>(f, "eName"), "r");
             click(f, "bbOK");
         });
         click(d, "bbInsert");
         // Still chosen; a cancelled field adds nothing.
         EXPECT_EQ(items->currentText(), "reset-button");
-        onModal("TQFRES", [](QDialog& f) { click(f, "bbCancel"); });
+        dialogs.expect("TQFRES", [](QDialog& f) { click(f, "bbCancel"); });
         click(d, "bbInsert");
 
         items->setCurrentIndex(items->findText("drop-down list"));
-        onModal("TQFDD", [](QDialog& f) {
+        dialogs.expect("TQFDD", [](QDialog& f) {
             child<TUpDown>(f, "udRows")->upButton()->click();
             child<QTableWidget>(f, "sgOptions")->setItem(1, 0, new QTableWidgetItem("b"));
             click(f, "bbOK");
@@ -203,6 +206,7 @@ TEST_F(FormFrameButtons, QuickFormWritesItsListBetweenFormLines) {
         click(d, "bbOK");
     });
     press("sbQuickForm");
+    dialogs.done();
     expectLines({R"(<FORM ACTION="a" METHOD="" ENCTYPE="">)", R"(  <INPUT TYPE="Reset" NAME="r" VALUE="">)",
                  R"(  <SELECT NAME="">)", "    <OPTION>", "    <OPTION>b", "  </SELECT><BR>", "</FORM>"});
     EXPECT_FALSE(doc.RichEdit()->isUndoAvailable());
@@ -211,16 +215,19 @@ TEST_F(FormFrameButtons, QuickFormWritesItsListBetweenFormLines) {
 TEST_F(FormFrameButtons, QuickFormEmptyOrCancelledLeavesAnEmptyForm) {
     for (const char* entry : {"miQuickForm", "sbQuickForm"}) {
         SCOPED_TRACE(entry);
-        onModal("TFormHeader", [](QDialog& d) { click(d, "bbOK"); });
+        dialogs.expect("TFormHeader", [](QDialog& d) { click(d, "bbOK"); });
         const bool cancel = entry == std::string("sbQuickForm");
-        onModal("TQuickForm", [cancel](QDialog& d) {
+        dialogs.expect("TQuickForm", [this, cancel](QDialog& d) {
             auto* items = child<QComboBox>(d, "cbItems");
             items->setCurrentIndex(items->findText("checkbox"));
-            onModal("TQFCB", [](QDialog& f) { click(f, "bbOK"); });
-            if (cancel) click(d, "bbInsert");
+            if (cancel) {
+                dialogs.expect("TQFCB", [](QDialog& f) { click(f, "bbOK"); });
+                click(d, "bbInsert");
+            }
             click(d, cancel ? "bbCancel" : "bbOK");
         });
         press(entry);
+        dialogs.done();
         expectLines({R"(<FORM ACTION="" METHOD="" ENCTYPE="">)", "</FORM>"});
     }
 }
@@ -229,7 +236,7 @@ TEST_F(FormFrameButtons, FrameSetWritesTheValuesOfTheShownGroup) {
     auto up = [](QDialog& d, const char* name, int n) {
         for (int i = 0; i < n; ++i) child<TUpDown>(d, name)->upButton()->click();
     };
-    onModal("TFrameSet", [&](QDialog& d) {
+    dialogs.expect("TFrameSet", [&](QDialog& d) {
         auto* rows = child<QGroupBox>(d, "gbRows");
         auto* cols = child<QGroupBox>(d, "gbCols");
         EXPECT_TRUE(rows->isVisible());
@@ -247,29 +254,31 @@ TEST_F(FormFrameButtons, FrameSetWritesTheValuesOfTheShownGroup) {
         click(d, "bbOK");
     });
     press("sbFrameSet");
+    dialogs.done();
     expectLines({R"(<FRAMESET ROWS="20,30,50,0,0">)"});
 
-    onModal("TFrameSet", [](QDialog& d) {
+    dialogs.expect("TFrameSet", [](QDialog& d) {
         child<QRadioButton>(d, "rbCols")->click();
         click(d, "bbOK");
     });
     press("sbFrameSet");
+    dialogs.done();
     expectLines({R"(<FRAMESET Cols="0,0,0,0,0">)"});
 }
 
 TEST_F(FormFrameButtons, FrameWritesOnlyWhatWasFilledIn) {
-    onModal("TFrame", [](QDialog& d) {
+    dialogs.expect("TFrame", [this](QDialog& d) {
         EXPECT_EQ(child<QComboBox>(d, "cbName")->currentText(), "");
         auto* source = child<QLineEdit>(d, "eSource");
         QTest::keyClicks(source, "b.htm");
         // The URL builder's result replaces the source; its Cancel keeps it.
-        onModal("TURLBuilder", [](QDialog& u) {
+        dialogs.expect("TURLBuilder", [](QDialog& u) {
             QTest::keyClicks(child<QLineEdit>(u, "eServer"), "www.example.org");
             click(u, "bbOK");
         });
         click(d, "sbLocateURL");
         EXPECT_EQ(source->text(), "http://www.example.org//");
-        onModal("TURLBuilder", [](QDialog& u) {
+        dialogs.expect("TURLBuilder", [](QDialog& u) {
             QTest::keyClicks(child<QLineEdit>(u, "eFile"), "x");
             click(u, "bbCancel");
         });
@@ -279,9 +288,10 @@ TEST_F(FormFrameButtons, FrameWritesOnlyWhatWasFilledIn) {
         click(d, "bbOK");
     });
     press("sbFrame");
+    dialogs.done();
     expectLines({"<FRAME SRC=a.htm>"});
 
-    onModal("TFrame", [](QDialog& d) {
+    dialogs.expect("TFrame", [](QDialog& d) {
         QTest::keyClicks(child<QLineEdit>(d, "eSource"), "a.htm");
         child<QComboBox>(d, "cbName")->setCurrentIndex(3);
         QTest::keyClicks(child<QComboBox>(d, "cbScrolling")->lineEdit(), "NO");
@@ -289,33 +299,37 @@ TEST_F(FormFrameButtons, FrameWritesOnlyWhatWasFilledIn) {
         click(d, "bbOK");
     });
     press("sbFrame");
+    dialogs.done();
     expectLines({R"(<FRAME SRC=a.htm NAME="_top" SCROLLING=NO NORESIZE>)"});
 
-    onModal("TFrame", [](QDialog& d) { click(d, "bbOK"); });
+    dialogs.expect("TFrame", [](QDialog& d) { click(d, "bbOK"); });
     press("sbFrame");
+    dialogs.done();
     expectLines({"<FRAME SRC=>"});
 }
 
 TEST_F(FormFrameButtons, NoFramesWritesTheMessageLineByLine) {
-    onModal("TNoFrames", [](QDialog& d) {
+    dialogs.expect("TNoFrames", [](QDialog& d) {
         EXPECT_EQ(child<QPlainTextEdit>(d, "mMessage")->lineWrapMode(), QPlainTextEdit::NoWrap);
         EXPECT_LT(d.minimumSize().width(), d.maximumSize().width());
         click(d, "bbOK");
     });
     press("sbNoFrames");
+    dialogs.done();
     expectLines({"<NOFRAMES>", "  <H1><BLINK>Frame-Warning</BLINK></H1>",
                  "  This site needs a <I>Frame</I>-capable Browser.",
                  R"(  You can download <A HREF="home.netscape.com">Netscape Navigator</A> to view this site.)",
                  "</NOFRAMES>"});
 
-    onModal("TNoFrames", [](QDialog& d) {
+    dialogs.expect("TNoFrames", [](QDialog& d) {
         child<QPlainTextEdit>(d, "mMessage")->clear();
         click(d, "bbOK");
     });
     press("sbNoFrames");
+    dialogs.done();
     expectLines({"<NOFRAMES>", "</NOFRAMES>"});
 
-    onModal("TNoFrames", [](QDialog& d) {
+    dialogs.expect("TNoFrames", [](QDialog& d) {
         auto* m = child<QPlainTextEdit>(d, "mMessage");
         m->clear();
         QTest::keyClicks(m, QString("a") + QChar(0xA0) + "b");
@@ -325,6 +339,7 @@ TEST_F(FormFrameButtons, NoFramesWritesTheMessageLineByLine) {
         click(d, "bbOK");
     });
     press("sbNoFrames");
+    dialogs.done();
     expectLines({"<NOFRAMES>", QString("  a") + QChar(0xA0) + "b", "  ", "  c", "</NOFRAMES>"});
 }
 

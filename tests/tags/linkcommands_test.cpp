@@ -3,7 +3,7 @@
 #include "support/editorfixture.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
-#include "tags/dialogdriver.h"
+#include "support/dialogdriver.h"
 #include "tags/commands.h"
 #include "tags/tquickdoc.h"
 
@@ -34,6 +34,7 @@ protected:
     ScopedPlatform platform;
     FreshRegistry registry;
     THTML doc;
+    DialogDriver dialogs;
 };
 
 TEST_F(LinkCommands, TheirButtonsAndPopupEntryAreEnabled) {
@@ -44,13 +45,13 @@ TEST_F(LinkCommands, TheirButtonsAndPopupEntryAreEnabled) {
 
 TEST_F(LinkCommands, AnchorGoesInAtTheCaretWhichLandsBeforeTheClosingTag) {
     load("first\r\nabcdef\r\n", 1, 3);
-    onNextModal([](QWidget* d) {
-        EXPECT_EQ(d->objectName(), "TAnchor");
+    dialogs.expect("TAnchor", [](QDialog& d) {
         set(d, "eLink", "index.htm");
         set(d, "eDesc", "Home");
         click(d, "bbOK");
     });
     press("sbAnchor");
+    dialogs.done();
     EXPECT_EQ(text(), "first\r\nabc<A HREF=\"index.htm\">Home</A>def\r\n");
     EXPECT_EQ(e().CaretRow(), 1);
     EXPECT_EQ(e().CaretCol(), 3 + QString(R"(<A HREF="index.htm">Home)").size());
@@ -58,12 +59,13 @@ TEST_F(LinkCommands, AnchorGoesInAtTheCaretWhichLandsBeforeTheClosingTag) {
 
     // Columns count characters: a description beyond the BMP still ends before "</A>".
     load("", 0, 0);
-    onNextModal([](QWidget* d) {
+    dialogs.expect("TAnchor", [](QDialog& d) {
         set(d, "eLink", "a");
         set(d, "eDesc", QString::fromUtf8("x\U0001F600"));
         click(d, "bbOK");
     });
     press("sbAnchor");
+    dialogs.done();
     EXPECT_EQ(e().GetLine(0).left(e().GetLine(0).size() - 4), QString::fromUtf8("<A HREF=\"a\">x\U0001F600"));
     EXPECT_EQ(e().CaretCol(), 14);
     e().undo();
@@ -74,11 +76,12 @@ TEST_F(LinkCommands, AMegabyteDataURLPastedAsTheImageSourceGoesInWhole) {
     const QString url = QStringLiteral("data:image/png;base64,") + QString(1 << 20, QLatin1Char('Q'));
     QApplication::clipboard()->setText(url);
     load("abc\r\n", 0, 1);
-    onNextModal([](QWidget* d) {
-        QTest::keyClick(child<QLineEdit>(d, "eImage"), Qt::Key_V, Qt::ControlModifier);
+    dialogs.expect("TImg", [](QDialog& d) {
+        QTest::keyClick(child<QLineEdit>(&d, "eImage"), Qt::Key_V, Qt::ControlModifier);
         click(d, "bbOK");
     });
     press("sbImage");
+    dialogs.done();
     const QByteArray expected = "<IMG SRC=\"" + url.toLatin1() + "\">\r\nabc\r\n";
     const QByteArray got = text();
     EXPECT_TRUE(got == expected) << got.size() << " bytes instead of " << expected.size();
@@ -86,35 +89,37 @@ TEST_F(LinkCommands, AMegabyteDataURLPastedAsTheImageSourceGoesInWhole) {
 
 TEST_F(LinkCommands, EmptyURLIsRefusedThenCancelInsertsNothing) {
     load("abc", 0, 1);
-    onNextModal([this](QWidget* d) {
+    dialogs.expect("TAnchor", [this](QDialog& d) {
         set(d, "eDesc", "x");
         click(d, "bbOK");
-        EXPECT_TRUE(d->isVisible());
+        EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(platform.boxes.texts(), QStringList{"No URL defined!"});
         click(d, "bbCancel");
     });
     press("sbAnchor");
+    dialogs.done();
     EXPECT_EQ(text(), "abc");
     EXPECT_FALSE(e().Modified());
 }
 
 TEST_F(LinkCommands, ImageGoesOnALineOfItsOwnAboveTheCaret) {
     load("one\r\ntwo\r\n", 1, 2);
-    onNextModal([](QWidget* d) {
-        EXPECT_EQ(d->objectName(), "TImg");
+    dialogs.expect("TImg", [](QDialog& d) {
         set(d, "eImage", "pic.gif");
         click(d, "bbOK");
     });
     press("sbImage");
+    dialogs.done();
     EXPECT_EQ(text(), "one\r\n<IMG SRC=\"pic.gif\">\r\ntwo\r\n");
     EXPECT_EQ(e().CaretRow(), 2);
     EXPECT_EQ(e().CaretCol(), 0);
 
-    onNextModal([](QWidget* d) {
+    dialogs.expect("TImg", [](QDialog& d) {
         set(d, "eImage", "x.gif");
         click(d, "bbCancel");
     });
     press("sbImage");
+    dialogs.done();
     EXPECT_EQ(text(), "one\r\n<IMG SRC=\"pic.gif\">\r\ntwo\r\n");
 }
 
@@ -123,16 +128,15 @@ protected:
     // Answers the question, then fills the dialog and presses OK, or Cancel.
     void run(ts::Answer answer, bool ok, const std::function<void()>& trigger) {
         platform.boxes.answers = {answer};
-        dialogShown = false;
         if (answer == ts::Answer::Yes) {
-            onNextModal([this, ok](QWidget* d) {
-                dialogShown = d->objectName() == "TQuickDoc";
+            dialogs.expect("TQuickDoc", [ok](QDialog& d) {
                 set(d, "eTitle", "T");
                 set(d, "eMainHead", "H");
                 click(d, ok ? "bbOK" : "bbCancel");
             });
         }
         trigger();
+        dialogs.done();
     }
     QByteArray expectedPage(const QString& author, const QString& email) {
         ts::TQuickDocFields f;
@@ -144,7 +148,6 @@ protected:
         f.time = "14:05:09";
         return (ts::composeQuickDocument(f).join("\r\n") + "\r\n").toUtf8();
     }
-    bool dialogShown = false;
 };
 
 TEST_F(QuickDocCommand, NoKeepsTheTextAndShowsNoDialog) {
@@ -160,7 +163,6 @@ TEST_F(QuickDocCommand, NoKeepsTheTextAndShowsNoDialog) {
 TEST_F(QuickDocCommand, CancelAfterYesKeepsTheText) {
     load("keep\r\n", 0, 0);
     run(ts::Answer::Yes, false, [this] { press("sbQuickDoc"); });
-    EXPECT_TRUE(dialogShown);
     EXPECT_EQ(text(), "keep\r\n");
     EXPECT_FALSE(e().Modified());
 }

@@ -1,6 +1,6 @@
 #include "editor/template.h"
+#include "support/dialogdriver.h"
 #include "support/testenv.h"
-#include "tags/dialogdriver.h"
 #include "tags/tanchor.h"
 #include "tags/tformheader.h"
 #include "tags/tframe.h"
@@ -8,9 +8,12 @@
 #include "tags/tquickdoc.h"
 #include "tags/turlbuilder.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
 #include <gtest/gtest.h>
@@ -207,13 +210,14 @@ void urlButtonFillsField(const char* button, const char* fieldName) {
         {"www.a.de", "bbOK", "http://www.a.de//"},
     };
     field->setText("old.htm");
+    DialogDriver dialogs;
     for (const auto& s : steps) {
-        onNextModal([&s](QWidget* b) {
-            EXPECT_EQ(b->objectName(), "TURLBuilder");
-            QTest::keyClicks(child<QLineEdit>(b, "eServer"), s.server);
+        dialogs.expect("TURLBuilder", [&s](QDialog& b) {
+            QTest::keyClicks(child<QLineEdit>(&b, "eServer"), s.server);
             click(b, s.press);
         });
         click(&dlg, button);
+        dialogs.done();
         EXPECT_EQ(field->text(), s.field) << s.press << " after \"" << s.server << '"';
     }
     EXPECT_TRUE(dlg.isVisible());

@@ -1,5 +1,6 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
+#include "support/dialogdriver.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
 #include "tags/commands.h"
@@ -9,7 +10,6 @@
 #include "tags/tparty.h"
 #include "support/widgets.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -19,7 +19,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QToolButton>
 #include <functional>
 #include <gtest/gtest.h>
@@ -107,23 +106,18 @@ struct Document {
     ts::test::ScopedPlatform platform;
     ts::test::FreshRegistry registry;
     THTML doc;
+    ts::test::DialogDriver dialogs;
     Document() { ts::connectTagCommands(doc); }
     QString text() const {
         const std::string_view v = doc.RichEdit()->DocumentBytes();
         return QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size()));
     }
-    // Presses a palette button; act runs on the modal dialog it opens.
+    // Presses a palette button; act answers the modal dialog it opens.
     template <typename Dialog>
     void press(const char* button, std::function<void(Dialog&)> act) {
-        bool seen = false;
-        QTimer::singleShot(0, [&] {
-            auto* dlg = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-            ASSERT_NE(dlg, nullptr);
-            seen = true;
-            act(*dlg);
-        });
+        dialogs.expect<Dialog>(Dialog::staticMetaObject.className(), std::move(act));
         doc.Palette().button(QString::fromLatin1(button))->click();
-        EXPECT_TRUE(seen);
+        dialogs.done();
     }
 };
 

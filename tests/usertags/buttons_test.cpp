@@ -1,6 +1,7 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "support/editorfixture.h"
+#include "support/waitfor.h"
 #include "usertags/usertagbuttons.h"
 #include "usertagsfixture.h"
 
@@ -99,7 +100,7 @@ TEST_F(UserTagButtons, PressReadsTheStoreWhileCaptionsWaitForTheNextResize) {
     EXPECT_EQ(userButton(second, 3)->text(), "Old");
 
     second.resize(700, 500);
-    QTRY_COMPARE(second.size(), QSize(700, 500));
+    ASSERT_TRUE(ts::test::waitFor([&] { return second.size() == QSize(700, 500); }));
     EXPECT_EQ(userButton(second, 3)->text(), "New");
     EXPECT_EQ(shownTip(userButton(second, 3)), "new");
     EXPECT_EQ(userButton(doc, 3)->text(), "Old");

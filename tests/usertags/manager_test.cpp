@@ -14,7 +14,7 @@
 #include <QTest>
 
 using namespace ts;
-using ts::test::onModal;
+using ts::test::DialogDriver;
 using ts::test::storeTag;
 
 namespace {
@@ -22,8 +22,7 @@ namespace {
 const QString kVisualChanges = QStringLiteral("Visual changes take effect next time you start Tagsmith.");
 
 using ts::test::child;
-
-void click(QWidget& w, const char* name) { child<QPushButton>(w, name)->click(); }
+using ts::test::click;
 
 QString storedValue(int number, const char* valueName) {
     return std::get<QString>(TQuillonRegistry().ReadValue(hkey::CurrentUser, userTagKeyPath(number),
@@ -34,9 +33,9 @@ QTableWidget& grid(TUserTags& m) { return *child<QTableWidget>(m, "sgUserTags");
 
 void selectRow(TUserTags& m, int number) { grid(m).selectRow(number - 1); }
 
-// Types the five texts into the open editing dialog and answers it.
-void fillEditor(const TUserTag& t, const char* answer) {
-    onModal<TEdTag>([t, answer](TEdTag& ed) {
+// Types the five texts into the editing dialog about to open and answers it.
+void fillEditor(DialogDriver& dialogs, const TUserTag& t, const char* answer) {
+    dialogs.expect<TEdTag>("TEdTag", [t, answer](TEdTag& ed) {
         const std::pair<const char*, QString> fields[] = {
             {"eTitle", t.Title}, {"eName", t.Name}, {"eStart", t.StartTag}, {"eEnd", t.EndTag}, {"eHint", t.Hint}};
         for (const auto& [name, text] : fields) {
@@ -53,9 +52,7 @@ using UserTagManager = ts::test::UserTagsTest;
 TEST_F(UserTagManager, ListsTheNineTagsInAGridOfWholeRows) {
     storeTag(1, {"B", "Bold", "<B>", "</B>", ""});
     storeTag(9, {"ABCDEFG", "Last", "", "", ""});
-    bool seen = false;
-    onModal<TUserTags>([&](TUserTags& m) {
-        seen = true;
+    dialogs.expect<TUserTags>("TUserTags", [&](TUserTags& m) {
         EXPECT_EQ(m.windowTitle(), "User-Tags");
         EXPECT_TRUE(m.windowFlags() & Qt::WindowCloseButtonHint);
         EXPECT_EQ(m.minimumSize(), m.maximumSize());
@@ -84,7 +81,7 @@ TEST_F(UserTagManager, ListsTheNineTagsInAGridOfWholeRows) {
         QTest::keyClick(&m, Qt::Key_Escape);
     });
     openUserTagManager(nullptr);
-    EXPECT_TRUE(seen);
+    dialogs.done();
     EXPECT_TRUE(platform.boxes.shown.empty());
 }
 
@@ -95,9 +92,9 @@ TEST_F(UserTagManager, EditIsStoredWhicheverWayTheManagerCloses) {
         SCOPED_TRACE(how);
         platform.boxes.shown.clear();
         storeTag(3, {"Old", "old", "<O>", "</O>", "o"});
-        onModal<TUserTags>([how = std::string(how)](TUserTags& m) {
+        dialogs.expect<TUserTags>("TUserTags", [this, how = std::string(how)](TUserTags& m) {
             selectRow(m, 3);
-            fillEditor({"Cent", "Centre", "<CENTER>", "</CENTER>", "Centres it"}, "bbOK");
+            fillEditor(dialogs, {"Cent", "Centre", "<CENTER>", "</CENTER>", "Centres it"}, "bbOK");
             click(m, "sbEdit");
             EXPECT_EQ(grid(m).item(2, 0)->text(), "Cent");
             EXPECT_EQ(grid(m).item(2, 1)->text(), "Centre");
@@ -107,6 +104,7 @@ TEST_F(UserTagManager, EditIsStoredWhicheverWayTheManagerCloses) {
             else click(m, how.c_str());
         });
         openUserTagManager(nullptr);
+        dialogs.done();
         EXPECT_EQ(storedValue(3, "StartTag"), "<CENTER>");
         EXPECT_EQ(storedValue(3, "Hint"), "Centres it");
         EXPECT_EQ(storedValue(8, "Title"), "");
@@ -117,9 +115,9 @@ TEST_F(UserTagManager, EditIsStoredWhicheverWayTheManagerCloses) {
 TEST_F(UserTagManager, CancelledEditAndDeleteAnsweredNoChangeNothing) {
     storeTag(2, {"Two", "second", "<2>", "</2>", ""});
     const TUserTag two{"Two", "second", "<2>", "</2>", ""};
-    onModal<TUserTags>([&](TUserTags& m) {
+    dialogs.expect<TUserTags>("TUserTags", [&](TUserTags& m) {
         selectRow(m, 2);
-        fillEditor({"X", "changed", "", "", ""}, "bbCancel");
+        fillEditor(dialogs, {"X", "changed", "", "", ""}, "bbCancel");
         click(m, "sbEdit");
         EXPECT_EQ(grid(m).item(1, 1)->text(), "second");
         EXPECT_EQ(UserTagTable(2), two);
@@ -131,7 +129,7 @@ TEST_F(UserTagManager, CancelledEditAndDeleteAnsweredNoChangeNothing) {
 
         // A double-click edits the row it hits; Yes then deletes it.
         selectRow(m, 7);
-        fillEditor({"Dbl", "double", "", "", ""}, "bbOK");
+        fillEditor(dialogs, {"Dbl", "double", "", "", ""}, "bbOK");
         QTableWidget& g = grid(m);
         const QPoint cell = g.visualItemRect(g.item(1, 1)).center();
         QTest::mouseClick(g.viewport(), Qt::LeftButton, {}, cell);
@@ -145,6 +143,7 @@ TEST_F(UserTagManager, CancelledEditAndDeleteAnsweredNoChangeNothing) {
         click(m, "bbCancel");
     });
     openUserTagManager(nullptr);
+    dialogs.done();
     EXPECT_EQ(platform.boxes.texts(), (QStringList{"Really delete this tag ??", "Really delete this tag ??"}));
     // Enter keeps the tag.
     for (const auto& box : platform.boxes.shown) EXPECT_EQ(box.preferred, Answer::No);
@@ -178,8 +177,8 @@ TEST_F(UserTagManager, FailedStoreKeepsItOpenUntilTheUserGivesUp) {
     ts::test::ScopedMemoryRegistry memory;
     memory.store.failAllWrites = true;
     bool stillOpen = false;
-    onModal<TUserTags>([&](TUserTags& m) {
-        fillEditor({"New", "", "", "", ""}, "bbOK");
+    dialogs.expect<TUserTags>("TUserTags", [&](TUserTags& m) {
+        fillEditor(dialogs, {"New", "", "", "", ""}, "bbOK");
         click(m, "sbEdit");
         platform.boxes.answers = {Answer::No};
         click(m, "bbOK");
@@ -188,6 +187,7 @@ TEST_F(UserTagManager, FailedStoreKeepsItOpenUntilTheUserGivesUp) {
         m.close();
     });
     openUserTagManager(nullptr);
+    dialogs.done();
     EXPECT_TRUE(stillOpen);
     // Given up: the table is as stored again and no success message follows.
     EXPECT_EQ(UserTagTable(1), TUserTag{});
@@ -201,12 +201,13 @@ TEST_F(UserTagManager, FailedStoreKeepsItOpenUntilTheUserGivesUp) {
 
     // Once writes work again, closing stores.
     memory.store.failAllWrites = false;
-    onModal<TUserTags>([&](TUserTags& m) {
-        fillEditor({"New", "", "", "", ""}, "bbOK");
+    dialogs.expect<TUserTags>("TUserTags", [&](TUserTags& m) {
+        fillEditor(dialogs, {"New", "", "", "", ""}, "bbOK");
         click(m, "sbEdit");
         click(m, "bbCancel");
     });
     openUserTagManager(nullptr);
+    dialogs.done();
     EXPECT_EQ(storedValue(1, "Title"), "New");
 }
 
@@ -223,8 +224,9 @@ TEST_F(UserTagManager, OpensFromTheToolsMenu) {
     QAction* entry = frame.findChild<QAction*>(QStringLiteral("miUserTags"));
     ASSERT_NE(entry, nullptr);
     EXPECT_TRUE(entry->isEnabled());
-    onModal<TUserTags>([](TUserTags& m) { click(m, "bbOK"); });
+    dialogs.expect<TUserTags>("TUserTags", [](TUserTags& m) { click(m, "bbOK"); });
     entry->trigger();
+    dialogs.done();
     EXPECT_EQ(platform.boxes.texts(), QStringList{kVisualChanges});
     EXPECT_EQ(storedValue(9, "Hint"), "");
 }

@@ -1,11 +1,9 @@
 #pragma once
 #include "settings/tquillonregistry.h"
+#include "support/dialogdriver.h"
 #include "support/testenv.h"
 #include "usertags/usertagstore.h"
 
-#include <QApplication>
-#include <QDialog>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 namespace ts::test {
@@ -30,22 +28,7 @@ protected:
     }
     ScopedPlatform platform;
     ScopedRegistryFile registry;
+    DialogDriver dialogs;
 };
-
-// Runs f on the modal dialog of class D as soon as it is open. Should it
-// never open, whatever modal dialog there is gets closed so the test ends.
-template <class D, class F>
-void onModal(F f, int triesLeft = 300) {
-    QTimer::singleShot(triesLeft == 300 ? 0 : 10, [f, triesLeft] {
-        if (auto* d = qobject_cast<D*>(QApplication::activeModalWidget())) {
-            f(*d);
-        } else if (triesLeft > 0) {
-            onModal<D>(f, triesLeft - 1);
-        } else {
-            ADD_FAILURE() << "no modal " << D::staticMetaObject.className();
-            if (auto* other = qobject_cast<QDialog*>(QApplication::activeModalWidget())) other->reject();
-        }
-    });
-}
 
 } // namespace ts::test

@@ -4,37 +4,22 @@
 #include "wizard/homepage.h"
 #include "wizard/thpwiz.h"
 
+#include "support/dialogdriver.h"
 #include "support/editorfixture.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
-#include <functional>
 #include <gtest/gtest.h>
 
 using ts::test::FreshRegistry;
 using ts::test::ScopedPlatform;
 
 namespace {
-
-// Runs f on the wizard once its modal loop is up.
-void whenWizardOpens(std::function<void(THPWiz&)> f, int tries = 200) {
-    QTimer::singleShot(10, [f, tries] {
-        if (auto* wiz = qobject_cast<THPWiz*>(QApplication::activeModalWidget())) {
-            f(*wiz);
-        } else if (tries > 0) {
-            whenWizardOpens(f, tries - 1);
-        } else {
-            ADD_FAILURE() << "the wizard never opened";
-        }
-    });
-}
 
 class WizardCommand : public ::testing::Test {
 protected:
@@ -60,14 +45,18 @@ protected:
     FreshRegistry registry;
     TMain main;
     QAction* action = nullptr;
+    ts::test::DialogDriver dialogs;
 };
 
 } // namespace
 
 TEST_F(WizardCommand, FinishWithDefaultsWritesTheShortPageIntoANewDocument) {
     EXPECT_TRUE(action->isEnabled());
-    whenWizardOpens([](THPWiz& wiz) { wiz.findChild<QPushButton*>(QStringLiteral("bbFinish"))->click(); });
+    dialogs.expect<THPWiz>("THPWiz", [](THPWiz& wiz) {
+        wiz.findChild<QPushButton*>(QStringLiteral("bbFinish"))->click();
+    });
     action->trigger();
+    dialogs.done();
 
     ASSERT_EQ(main.Documents().size(), 1);
     THTML* doc = main.ActiveDocument();
@@ -86,13 +75,14 @@ TEST_F(WizardCommand, FinishWithDefaultsWritesTheShortPageIntoANewDocument) {
 }
 
 TEST_F(WizardCommand, CloseBoxStillWritesWhatTheFieldsHold) {
-    whenWizardOpens([](THPWiz& wiz) {
+    dialogs.expect<THPWiz>("THPWiz", [](THPWiz& wiz) {
         QTest::keyClicks(wiz.findChild<QLineEdit*>(QStringLiteral("eTitle")), "My <page>");
         wiz.findChild<QCheckBox*>(QStringLiteral("cbUseAuthor"))->click();
         wiz.findChild<QCheckBox*>(QStringLiteral("cbCenterHead"))->click();
         wiz.close();
     });
     action->trigger();
+    dialogs.done();
 
     ASSERT_EQ(main.Documents().size(), 1);
     THTML* doc = main.ActiveDocument();

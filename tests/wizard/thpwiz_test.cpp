@@ -2,6 +2,7 @@
 #include "wizard/thpwiz.h"
 #include "tags/turlbuilder.h"
 
+#include "support/dialogdriver.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
 
@@ -16,7 +17,6 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -34,19 +34,6 @@ public:
         return ScriptedCommonDialogs::color(parent, initial);
     }
 };
-
-// Once the URL builder is up: types a server and presses OK, or presses Cancel.
-void answerURLBuilder(const QString& server, bool ok) {
-    QTimer::singleShot(20, [server, ok] {
-        auto* builder = qobject_cast<TURLBuilder*>(QApplication::activeModalWidget());
-        if (!builder) {
-            answerURLBuilder(server, ok);
-            return;
-        }
-        QTest::keyClicks(builder->findChild<QLineEdit*>(QStringLiteral("eServer")), server);
-        builder->findChild<QPushButton*>(ok ? QStringLiteral("bbOK") : QStringLiteral("bbCancel"))->click();
-    });
-}
 
 class Wizard : public ::testing::Test {
 protected:
@@ -75,6 +62,13 @@ protected:
         QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(qMin(8, b->width() / 2), b->height() / 2));
     }
     QString page() { return tabs->currentWidget()->objectName(); }
+    // The URL builder about to open: types a server and presses OK, or presses Cancel.
+    void answerURLBuilder(const QString& server, bool ok) {
+        driver.expect<TURLBuilder>("TURLBuilder", [server, ok](TURLBuilder& builder) {
+            QTest::keyClicks(builder.findChild<QLineEdit*>(QStringLiteral("eServer")), server);
+            builder.findChild<QPushButton*>(ok ? QStringLiteral("bbOK") : QStringLiteral("bbCancel"))->click();
+        });
+    }
     QLabel* labelFor(const char* field) {
         for (QLabel* l : wiz.findChildren<QLabel*>())
             if (l->buddy() == get(field)) return l;
@@ -98,6 +92,7 @@ protected:
     RecordingDialogs dialogs;
     THPWiz wiz;
     QTabWidget* tabs = nullptr;
+    ts::test::DialogDriver driver;
 };
 
 } // namespace
@@ -374,10 +369,12 @@ TEST_F(Wizard, LocateButtonsFillTheirFieldFromTheURLBuilder) {
         for (const auto& [server, ok] : {std::pair{QString::fromLatin1(button), false}, std::pair{QString(), true}}) {
             answerURLBuilder(server, ok);
             click(button);
+            driver.done();
             EXPECT_EQ(get<QLineEdit>(field)->text(), "old") << button << (ok ? " OK" : " Cancel");
         }
         answerURLBuilder(QString::fromLatin1(button), true);
         click(button);
+        driver.done();
         EXPECT_EQ(get<QLineEdit>(field)->text(), QStringLiteral("http://%1//").arg(QString::fromLatin1(button)));
     }
     // Each button fills only its own field.
@@ -404,6 +401,7 @@ TEST_F(Wizard, NameFieldIsRefilledWhenTheURLBuilderCloses) {
     tabs->setCurrentWidget(get("tsLink"));
     answerURLBuilder(QStringLiteral("example.org"), false);
     click("sbLocateURL");
+    driver.done();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&wiz));
     EXPECT_TRUE(QTest::qWaitFor([&] { return name->text() == QStringLiteral("Ann Lee"); }));
 }
