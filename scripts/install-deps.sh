@@ -7,6 +7,8 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev
+  # Qt WebEngine (Chromium) renders the live preview.
+  qt6-webengine-dev
   libcurl4-openssl-dev
   libtidy-dev
   desktop-file-utils appstream

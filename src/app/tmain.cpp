@@ -1,5 +1,6 @@
 #include "app/tmain.h"
 
+#include "app/livepreview.h"
 #include "app/openfiles.h"
 #include "app/preview.h"
 #include "app/problemsdock.h"
@@ -67,6 +68,8 @@ TMain::TMain(const QStringList& arguments, QWidget* parent)
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     layout->addWidget(m_mdi, 1);
     setCentralWidget(central);
+    m_livePreview = new ts::LivePreview(*this);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { m_livePreview->SetDocument(ActiveDocument()); });
     buildMenu();
     m_problems = new ts::TProblemsDock(*m_mdi, this);
     addDockWidget(Qt::BottomDockWidgetArea, m_problems);
@@ -88,7 +91,10 @@ void TMain::placeFrame() {
     }
 }
 
-TMain::~TMain() = default;
+TMain::~TMain() {
+    // The frame's windows close after this part of it is gone.
+    disconnect(m_mdi, nullptr, this, nullptr);
+}
 
 QIcon TMain::ApplicationIcon() {
     // The resource sits in a static library: make sure it is linked in.
@@ -167,6 +173,7 @@ void TMain::buildMenu() {
     addEntry(file, "miPrinterSetup", QStringLiteral("P&rinter setup..."), &TMain::miPrinterSetupClick);
     addEntry(file, "miPrint", QStringLiteral("&Print..."), &TMain::sbPrintClick, QKeySequence(Qt::CTRL | Qt::Key_P));
     addEntry(file, "miPreview", QStringLiteral("Pre&view"), &TMain::sbPreviewClick, QKeySequence(Qt::Key_F9));
+    file->addAction(m_livePreview->ToggleAction());
     m_recent = new ts::RecentFiles(*this, file);
     separator(file, "N3");
     addEntry(file, "miExit", QStringLiteral("E&xit"), &TMain::sbExitClick);
@@ -302,6 +309,7 @@ void TMain::FormShow() {
         if (prefs.AppMaxi) setWindowState(windowState() | Qt::WindowMaximized);
         if (prefs.NewDoc) sbNewClick();
     });
+    if (read) ts::runCommand(this, [&] { m_livePreview->RestoreView(); });
     // The unsaved work of the last run comes back whatever the settings hold.
     offerRecovery(*this);
     // Settings that cannot be read stop the start-up here: every document
@@ -483,6 +491,7 @@ void TMain::closeEvent(QCloseEvent* e) {
         }
     }
     record.Commit();
+    ts::runCommand(this, [&] { m_livePreview->SaveView(); });
     for (THTML* doc : docs) doc->CloseApproved();
     e->accept();
 }

@@ -15,6 +15,7 @@ class TFindInFiles;
 class TLinkCheck;
 class THTML;
 namespace ts {
+class LivePreview;
 class RecentFiles;
 class TPreview;
 class TProblemsDock;
@@ -104,6 +105,7 @@ private:
     mutable std::unique_ptr<QsciPrinter> m_printer;
     std::unique_ptr<ts::TPreview> m_preview;
     ts::RecentFiles* m_recent = nullptr;
+    ts::LivePreview* m_livePreview = nullptr;
     ts::TProblemsDock* m_problems = nullptr;
     TFindInFiles* m_findInFiles = nullptr;
     TLinkCheck* m_linkCheck = nullptr;

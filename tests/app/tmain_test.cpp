@@ -257,6 +257,7 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"miFile", "&File", "miSaveAS", "Save &as...", {}},
         {"miFile", "&File", "miPrinterSetup", "P&rinter setup...", {}},
         {"miFile", "&File", "miPrint", "&Print...", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"miFile", "&File", "miLivePreview", "&Live preview", QKeySequence(Qt::SHIFT | Qt::Key_F9)},
         {"miFile", "&File", "miRecent", "Recent &files", {}},
         {"miFile", "&File", "miExit", "E&xit", {}},
         {"miEdit", "&Edit", "miFind", "F&ind...", {}},
@@ -286,7 +287,7 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
     QStringList fileNames;
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miFile"))->actions()) fileNames << a->objectName();
     EXPECT_EQ(fileNames, (QStringList{"miNew", "miOpen", "N1", "miSave", "miSaveAS", "N2", "miPrinterSetup",
-                                      "miPrint", "miPreview", "miRecent", "N3", "miExit"}));
+                                      "miPrint", "miPreview", "miLivePreview", "miRecent", "N3", "miExit"}));
     QStringList editNames;
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miEdit"))->actions()) editNames << a->objectName();
     EXPECT_EQ(editNames, (QStringList{"miFind", "miFindNext", "N4", "miReplace", "miFindInFiles"}));

@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# The live preview on a 100 KB page: a keystroke with the preview shown beside
+# hidden (at a typist's pace, each key followed by an update, and in a burst),
+# and the time from the last keystroke to the updated view beside the pause.
+# Usage: bash bench/app/livepreview_bench.sh [build-dir]   (default build/release)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$root/build/release}
+if [[ ! -f "$build/build.ninja" ]]; then
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAGSMITH_TESTS=OFF -DTAGSMITH_BENCH=ON >/dev/null
+fi
+cmake --build "$build" --target livepreview_bench >/dev/null
+"$build/bench/app/livepreview_bench" 2>/dev/null
