@@ -8,10 +8,8 @@ build=${1:-$root/build/bench}
 tree=${TAGSMITH_BENCH_TREE:-/tmp/tagsmith-site-2000}
 word=Quastenflosser
 
-if [[ ! -x $build/bench/sitesearch_bench ]]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAGSMITH_TESTS=OFF -DTAGSMITH_BENCH=ON >/dev/null
-fi
-cmake --build "$build" --target sitesearch_bench >/dev/null
+. "$root/bench/build.sh"
+bench_build "$build" sitesearch_bench
 bench=$build/bench/sitesearch_bench
 
 [[ -d $tree ]] || "$bench" --generate "$tree" 2000 100

@@ -7,6 +7,8 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 
+#include "measure.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
@@ -20,17 +22,8 @@
 
 namespace {
 
-double median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double threadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
+using bench::median;
+using bench::threadCpuMs;
 
 struct Program {
     TMain main;

@@ -6,10 +6,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build/release}
-if [[ ! -x "$build/bench/app/check_bench" ]]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAGSMITH_TESTS=OFF -DTAGSMITH_BENCH=ON >/dev/null
-fi
-cmake --build "$build" --target check_bench >/dev/null
+. "$root/bench/build.sh"
+bench_build "$build" check_bench
 bin="$build/bench/app/check_bench"
 work=${BENCH_DIR:-/tmp/tagsmith-bench}
 mkdir -p "$work"

@@ -8,6 +8,8 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 
+#include "measure.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QDateTime>
@@ -28,10 +30,7 @@
 
 namespace {
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
-}
+using bench::median;
 
 void spin(int ms) {
     QEventLoop loop;

@@ -6,8 +6,6 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build/release}
-if [[ ! -f "$build/build.ninja" ]]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAGSMITH_TESTS=OFF -DTAGSMITH_BENCH=ON >/dev/null
-fi
-cmake --build "$build" --target livepreview_bench >/dev/null
+. "$root/bench/build.sh"
+bench_build "$build" livepreview_bench
 "$build/bench/app/livepreview_bench" 2>/dev/null
