@@ -10,10 +10,8 @@ rare_nonascii=Weißwürste
 frequent=und
 replacement=oder
 
-if [[ ! -x $build/bench/search_bench ]]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAGSMITH_TESTS=OFF -DTAGSMITH_BENCH=ON >/dev/null
-fi
-cmake --build "$build" --target search_bench >/dev/null
+. "$root/bench/build.sh"
+bench_build "$build" search_bench
 bench=$build/bench/search_bench
 
 [[ -f $file ]] || "$bench" --generate "$file" 100

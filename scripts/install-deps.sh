@@ -7,7 +7,10 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-svg-dev libqscintilla2-qt6-dev
+  # Qt WebEngine (Chromium) renders the live preview.
+  qt6-webengine-dev
   libcurl4-openssl-dev
+  libtidy-dev
   desktop-file-utils appstream
   fonts-dejavu-core
 )
@@ -15,6 +18,7 @@ packages=(
 test_packages=(
   libgtest-dev python3-pyftpdlib python3-openssl openssl openssh-server openssh-client
   poppler-utils
+  tidy  # the check benchmark's reference run
 )
 [[ "${1:-}" == "--tests" ]] && packages+=("${test_packages[@]}")
 

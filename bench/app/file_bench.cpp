@@ -11,6 +11,8 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 
+#include "measure.h"
+
 #include <Qsci/qscilexerhtml.h>
 #include <Qsci/qsciscintilla.h>
 #include <QApplication>
@@ -33,6 +35,9 @@
 #include <sys/resource.h>
 
 namespace {
+
+using bench::median;
+using bench::threadCpuMs;
 
 long peakKiB() {
     rusage u{};
@@ -109,18 +114,6 @@ int emptyEditor() {
     paint(doc);
     std::printf("peak_kib=%ld\n", peakKiB());
     return 0;
-}
-
-double median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-double threadCpuMs() {
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
 }
 
 struct Keystrokes {

@@ -7,10 +7,8 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$root/build/release}
-if [[ ! -x "$build/bench/app/file_bench" ]]; then
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAGSMITH_TESTS=OFF -DTAGSMITH_BENCH=ON >/dev/null
-fi
-cmake --build "$build" --target file_bench >/dev/null
+. "$root/bench/build.sh"
+bench_build "$build" file_bench
 bin="$build/bench/app/file_bench"
 work=${BENCH_DIR:-/tmp/tagsmith-bench}
 mkdir -p "$work"

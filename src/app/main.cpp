@@ -1,3 +1,4 @@
+#include "app/livepreview.h"
 #include "app/openfiles.h"
 #include "app/singleinstance.h"
 #include "app/tapplication.h"
@@ -8,6 +9,9 @@
 #include <QFileInfo>
 
 int main(int argc, char** argv) {
+    // The live preview's browser engine needs both before the application exists.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    ts::registerLivePreviewScheme();
     TApplication app(argc, argv);
     QStringList args = app.arguments();
     args.removeFirst();

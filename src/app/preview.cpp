@@ -125,12 +125,22 @@ void TPreview::Show(const THTML& doc, const QString& browser) {
     // A copy that no browser shows stays only when an earlier preview left it.
     const bool hadCopy = QFileInfo::exists(m_copies.value(&doc).path);
     const QString path = WriteCopy(doc);
-    bool started = false;
-    if (browser.isEmpty()) started = desktop().openUrl(QUrl::fromLocalFile(path));
-    else started = QProcess::startDetached(browser, {path});
-    if (started) return;
-    if (!hadCopy) QFile::remove(path);
-    if (browser.isEmpty()) throw TError(QStringLiteral("The default browser cannot be started."));
+    try {
+        openInBrowser(QUrl::fromLocalFile(path), browser);
+    } catch (...) {
+        if (!hadCopy) QFile::remove(path);
+        throw;
+    }
+}
+
+void openInBrowser(const QUrl& url, const QString& browser) {
+    if (browser.isEmpty()) {
+        if (desktop().openUrl(url)) return;
+        throw TError(QStringLiteral("The default browser cannot be started."));
+    }
+    // A path only where it says all the address says.
+    const bool path = url.isLocalFile() && !url.hasQuery() && !url.hasFragment();
+    if (QProcess::startDetached(browser, {path ? url.toLocalFile() : url.toString(QUrl::FullyEncoded)})) return;
     throw TError(QStringLiteral("The browser \u00BB%1\u00AB cannot be started.").arg(browser));
 }
 

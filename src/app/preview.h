@@ -6,6 +6,7 @@
 #include <memory>
 
 class QTemporaryDir;
+class QUrl;
 class THTML;
 
 namespace ts {
@@ -16,6 +17,11 @@ namespace ts {
 // that line), or else at the start. Unchanged when the document has a BASE
 // element with an HREF of its own, which the browser would follow anyway.
 QByteArray withBaseElement(const QByteArray& body, const QByteArray& baseHref);
+
+// Opens the address in the program `browser`, or with the desktop's opener
+// when that is empty; the program gets a local file as its path. Throws
+// TError when nothing starts.
+void openInBrowser(const QUrl& url, const QString& browser);
 
 // Shows documents in a browser through temporary copies, one per document,
 // in a folder of their own in the user's runtime (or cache) folder. A copy

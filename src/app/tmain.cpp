@@ -1,10 +1,14 @@
 #include "app/tmain.h"
 
+#include "app/livepreview.h"
 #include "app/openfiles.h"
 #include "app/preview.h"
+#include "app/problemsdock.h"
 #include "app/printing.h"
 #include "app/recentfiles.h"
 #include "app/reopen.h"
+#include "app/tfindinfiles.h"
+#include "app/tlinkcheck.h"
 #include "app/trecovery.h"
 #include "dialogs/tabout.h"
 #include "dialogs/tuploadftp.h"
@@ -64,7 +68,12 @@ TMain::TMain(const QStringList& arguments, QWidget* parent)
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     layout->addWidget(m_mdi, 1);
     setCentralWidget(central);
+    m_livePreview = new ts::LivePreview(*this);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { m_livePreview->SetDocument(ActiveDocument()); });
     buildMenu();
+    m_problems = new ts::TProblemsDock(*m_mdi, this);
+    addDockWidget(Qt::BottomDockWidgetArea, m_problems);
+    m_problems->RestoreVisibility();
 
     placeFrame();
 }
@@ -82,7 +91,10 @@ void TMain::placeFrame() {
     }
 }
 
-TMain::~TMain() = default;
+TMain::~TMain() {
+    // The frame's windows close after this part of it is gone.
+    disconnect(m_mdi, nullptr, this, nullptr);
+}
 
 QIcon TMain::ApplicationIcon() {
     // The resource sits in a static library: make sure it is linked in.
@@ -161,6 +173,7 @@ void TMain::buildMenu() {
     addEntry(file, "miPrinterSetup", QStringLiteral("P&rinter setup..."), &TMain::miPrinterSetupClick);
     addEntry(file, "miPrint", QStringLiteral("&Print..."), &TMain::sbPrintClick, QKeySequence(Qt::CTRL | Qt::Key_P));
     addEntry(file, "miPreview", QStringLiteral("Pre&view"), &TMain::sbPreviewClick, QKeySequence(Qt::Key_F9));
+    file->addAction(m_livePreview->ToggleAction());
     m_recent = new ts::RecentFiles(*this, file);
     separator(file, "N3");
     addEntry(file, "miExit", QStringLiteral("E&xit"), &TMain::sbExitClick);
@@ -170,6 +183,8 @@ void TMain::buildMenu() {
     addEntry(edit, "miFindNext", QStringLiteral("Find &next"), &TMain::miFindNextClick, QKeySequence(Qt::Key_F3));
     separator(edit, "N4");
     addEntry(edit, "miReplace", QStringLiteral("&Replace..."), &TMain::miReplaceClick);
+    addEntry(edit, "miFindInFiles", QStringLiteral("Find in &files..."), &TMain::miFindInFilesClick,
+             QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F));
 
     QMenu* tools = menu("miTools", QStringLiteral("&Tools"));
     addEntry(tools, "miHPWiz", QStringLiteral("&Homepage Wizard"), &TMain::miHPWizClick);
@@ -177,6 +192,9 @@ void TMain::buildMenu() {
     addEntry(tools, "miUserTags", QStringLiteral("User-&Tags"), &TMain::miUserTagsClick);
     separator(tools, "N7");
     addEntry(tools, "miFTP", QStringLiteral("&Upload to FTP-site..."), &TMain::miFTPClick);
+    separator(tools, "N8");
+    addEntry(tools, "miCheck", QStringLiteral("&Check document"), &TMain::miCheckClick, QKeySequence(Qt::Key_F7));
+    addEntry(tools, "miCheckLinks", QStringLiteral("Check &links"), &TMain::miCheckLinksClick);
 
     QMenu* options = menu("Options1", QStringLiteral("&Options"));
     addEntry(options, "miPrefs", QStringLiteral("&Preferences..."), &TMain::miPrefsClick);
@@ -241,6 +259,7 @@ THTML* TMain::CreateDocument() {
     doc->setWindowIcon(windowIcon());
     ts::connectTagCommands(*doc);
     connect(doc, &THTML::FilesDropped, this, [this](const QMimeData* data) { OpenDroppedFiles(data); });
+    connect(doc, &THTML::SavedAs, this, [this](const QString& path) { m_recent->Add(path); });
     ts::connectUserTags(*doc);
     TTagCompleter::Of(*doc->RichEdit())
         .SetEnabled(findChild<QAction*>(QStringLiteral("miCompleteTags"))->isChecked());
@@ -290,6 +309,7 @@ void TMain::FormShow() {
         if (prefs.AppMaxi) setWindowState(windowState() | Qt::WindowMaximized);
         if (prefs.NewDoc) sbNewClick();
     });
+    if (read) ts::runCommand(this, [&] { m_livePreview->RestoreView(); });
     // The unsaved work of the last run comes back whatever the settings hold.
     offerRecovery(*this);
     // Settings that cannot be read stop the start-up here: every document
@@ -326,18 +346,13 @@ void TMain::sbOpenClick() {
 void TMain::sbSaveClick() {
     THTML* doc = ActiveDocument();
     if (!doc) return;
-    const bool untitled = doc->FileName() == untitledName();
-    bool saved = false;
-    ts::runCommand(this, [&] { saved = doc->Save(); });
-    if (saved && untitled) m_recent->Add(doc->FileName());
+    ts::runCommand(this, [&] { doc->Save(); });
 }
 
 void TMain::miSaveAsClick() {
     THTML* doc = ActiveDocument();
     if (!doc) return;
-    bool saved = false;
-    ts::runCommand(this, [&] { saved = doc->SaveAs(); });
-    if (saved) m_recent->Add(doc->FileName());
+    ts::runCommand(this, [&] { doc->SaveAs(); });
 }
 
 void TMain::miPrinterSetupClick() {
@@ -374,6 +389,31 @@ void TMain::miFindNextClick() {
 void TMain::miReplaceClick() {
     if (THTML* doc = ActiveDocument()) ts::runCommand(this, [&] { doc->sbReplaceClick(); });
 }
+
+void TMain::miFindInFilesClick() {
+    ts::runCommand(this, [this] {
+        if (!m_findInFiles) m_findInFiles = new TFindInFiles(*this);
+        if (m_findInFiles->isHidden() && !m_findInFiles->Running()) m_findInFiles->StartFolder();
+        m_findInFiles->show();
+        m_findInFiles->raise();
+        m_findInFiles->activateWindow();
+    });
+}
+
+void TMain::miCheckLinksClick() {
+    ts::runCommand(this, [this] {
+        if (!m_linkCheck) m_linkCheck = new TLinkCheck(*this);
+        if (!m_linkCheck->TakeActiveDocument()) {
+            ts::messages().information(this, QStringLiteral("There is no document whose links could be checked."));
+            return;
+        }
+        m_linkCheck->show();
+        m_linkCheck->raise();
+        m_linkCheck->activateWindow();
+        m_linkCheck->bbCheckClick();
+    });
+}
+
 void TMain::miHPWizClick() {
     THPWiz wizard(this);
     // Finish or the close box: the page is written either way.
@@ -414,6 +454,10 @@ void TMain::miFTPClick() {
     });
 }
 
+void TMain::miCheckClick() {
+    ts::runCommand(this, [this] { m_problems->CheckActiveDocument(); });
+}
+
 void TMain::miAboutClick() {
     ts::runCommand(this, [this] {
         TAbout dlg(this);
@@ -447,6 +491,7 @@ void TMain::closeEvent(QCloseEvent* e) {
         }
     }
     record.Commit();
+    ts::runCommand(this, [&] { m_livePreview->SaveView(); });
     for (THTML* doc : docs) doc->CloseApproved();
     e->accept();
 }

@@ -11,10 +11,14 @@ class QMdiSubWindow;
 class QMenu;
 class QToolButton;
 class QsciPrinter;
+class TFindInFiles;
+class TLinkCheck;
 class THTML;
 namespace ts {
+class LivePreview;
 class RecentFiles;
 class TPreview;
+class TProblemsDock;
 }
 
 // The frame: menu, toolbar and the documents as MDI children.
@@ -60,9 +64,15 @@ public slots:
     void miFindClick();
     void miFindNextClick();
     void miReplaceClick();
+    // The one Find in files window of the frame, shown and brought to the front.
+    void miFindInFilesClick();
     void miHPWizClick();
+    // Checks the active document's links in the frame's one link window.
+    void miCheckLinksClick();
     void miUserTagsClick();
     void miFTPClick();
+    // Shows the problems HTML Tidy finds in the active document.
+    void miCheckClick();
     void miPrefsClick();
     // Turns tag completion on or off in every document, open or yet to come.
     void miCompleteTagsClick();
@@ -95,6 +105,10 @@ private:
     mutable std::unique_ptr<QsciPrinter> m_printer;
     std::unique_ptr<ts::TPreview> m_preview;
     ts::RecentFiles* m_recent = nullptr;
+    ts::LivePreview* m_livePreview = nullptr;
+    ts::TProblemsDock* m_problems = nullptr;
+    TFindInFiles* m_findInFiles = nullptr;
+    TLinkCheck* m_linkCheck = nullptr;
     bool m_shown = false;
     int m_cascade = 0;
 };

@@ -7,11 +7,13 @@
 namespace {
 
 QAccessibleInterface* plainEditorInterface(const QString& key, QObject* object) {
+    // The name first: objects of other libraries (Qt WebEngine's, built
+    // without type information) are asked about too and are left untouched.
+    if (key != QLatin1String("TSRichEdit") && key != QLatin1String("QsciScintilla") &&
+        key != QLatin1String("QsciScintillaBase"))
+        return nullptr;
     if (!object || !object->isWidgetType() || QAccessible::isActive()) return nullptr;
-    if (key == QLatin1String("TSRichEdit") || key == QLatin1String("QsciScintilla") ||
-        key == QLatin1String("QsciScintillaBase"))
-        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::EditableText);
-    return nullptr;
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::EditableText);
 }
 
 } // namespace

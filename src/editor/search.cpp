@@ -306,8 +306,9 @@ public:
 
     bool empty() const { return m_pattern.empty(); }
 
-    // First match starting at or after `from`, or for whole words starting after it.
-    std::optional<Range> next(std::string_view text, size_t from) const {
+    // First match starting at or after `from`, or for whole words starting
+    // after it unless atFrom allows a word starting there.
+    std::optional<Range> next(std::string_view text, size_t from, bool atFrom = false) const {
         const size_t n = text.size();
         const size_t lo = from + m_coreFirst;
         const size_t tail = coreMinBytes() + charsAfterCore();
@@ -318,7 +319,7 @@ public:
         auto visit = [&](size_t q) {
             Range r;
             if (!matchAt(t, n, q, r) || r.start < from) return false;
-            if (m_wholeWord && (r.start == from || !wordBounded(t, n, r))) return false;
+            if (m_wholeWord && ((r.start == from && !atFrom) || !wordBounded(t, n, r))) return false;
             found = r;
             return true;
         };
@@ -458,6 +459,16 @@ ReplaceAllPlan planReplaceAll(std::string_view text, Range selection, const QStr
     const size_t caret = plan.replaced.start + plan.replacement.size();
     plan.finalSelection = {caret, caret};
     return plan;
+}
+
+std::vector<Range> findAll(std::string_view text, const QString& pattern, const Options& o) {
+    std::vector<Range> all;
+    if (pattern.isEmpty() || text.empty()) return all;
+    const Matcher m(pattern, o.matchCase, o.wholeWord);
+    if (m.empty()) return all;
+    for (std::optional<Range> match = m.next(text, 0, true); match; match = m.next(text, match->end))
+        all.push_back(*match);
+    return all;
 }
 
 bool selectionMatches(std::string_view selected, const QString& pattern) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Find and replace over the editor's text as Scintilla holds it: one UTF-8
 // buffer addressed by byte offsets. Lengths and moves count characters (code
@@ -50,6 +51,11 @@ struct ReplaceAllPlan {
 };
 ReplaceAllPlan planReplaceAll(std::string_view text, Range selection, const QString& pattern,
                               const QString& replacementText, const Options& o);
+
+// Every match of a search down the whole text, in order: the first from the
+// start (a word may start there), then each from the end of the one before,
+// as Replace All from the start of the text takes them. Thread-safe.
+std::vector<Range> findAll(std::string_view text, const QString& pattern, const Options& o);
 
 // Whether Replace may overwrite the selection: equal to the pattern without
 // regard to case, whatever match case says. Equal means equal under Qt's

@@ -343,7 +343,9 @@ bool THTML::SaveAs() {
     forgetDiskFile();
     m_fileName = *name;
     SetCaption(lowerAsciiLetters(bareFileName(*name)));
-    return WriteFile();
+    if (!WriteFile()) return false;
+    emit SavedAs(m_fileName);
+    return true;
 }
 
 bool THTML::WriteFile() {

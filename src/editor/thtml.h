@@ -131,6 +131,8 @@ signals:
     void UserTagsRefresh();
     // Files from a file manager were dropped on the editor; the frame opens them.
     void FilesDropped(const QMimeData* data);
+    // Written under a name the user chose, whichever command asked for it.
+    void SavedAs(const QString& path);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* e) override;

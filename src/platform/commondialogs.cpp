@@ -103,6 +103,12 @@ std::optional<QString> QtCommonDialogs::executableFileName(QWidget* parent, cons
     return dlg.selectedFiles().first();
 }
 
+std::optional<QString> QtCommonDialogs::folderName(QWidget* parent, const QString& current) {
+    const QString folder = QFileDialog::getExistingDirectory(parent, QString(), current);
+    if (folder.isEmpty()) return std::nullopt;
+    return folder;
+}
+
 CommonDialogs& commonDialogs() {
     static QtCommonDialogs real;
     return g_dialogs ? *g_dialogs : real;

@@ -27,6 +27,8 @@ public:
     // "Locate the external browser": an existing file with the execute
     // permission, starting in the folder of current when it names one.
     virtual std::optional<QString> executableFileName(QWidget* parent, const QString& current) = 0;
+    // An existing folder, starting at current.
+    virtual std::optional<QString> folderName(QWidget* parent, const QString& current) = 0;
 };
 
 class QtCommonDialogs : public CommonDialogs {
@@ -38,6 +40,7 @@ public:
     std::optional<QColor> color(QWidget* parent, const QColor& initial) override;
     std::optional<QFont> font(QWidget* parent, const QFont& initial) override;
     std::optional<QString> executableFileName(QWidget* parent, const QString& current) override;
+    std::optional<QString> folderName(QWidget* parent, const QString& current) override;
 
 private:
     QString m_lastOpen;

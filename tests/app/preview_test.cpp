@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 using ts::test::FreshRegistry;
+using ts::test::RecordingDesktop;
 using ts::test::ScopedPlatform;
 
 namespace {
@@ -37,15 +38,6 @@ void writeFile(const QString& path, const QByteArray& bytes, QFileDevice::Permis
     f.close();
     if (extra) f.setPermissions(f.permissions() | extra);
 }
-
-struct RecordingDesktop : ts::Desktop {
-    QList<QUrl> opened;
-    bool succeed = true;
-    bool openUrl(const QUrl& url) override {
-        opened << url;
-        return succeed;
-    }
-};
 
 // A main window with one document opened from site/page.html, typed into
 // and not saved; the browser setting as given.

@@ -1,4 +1,5 @@
 #include "app/recentfiles.h"
+#include "editor/thtml.h"
 #include "mainfixture.h"
 #include "settings/tquillonregistry.h"
 
@@ -7,6 +8,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QRegularExpression>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -54,9 +56,18 @@ TEST_F(RecentFiles, TheLastEightOpenedOrSavedComeNewestFirst) {
     main->sbNewClick();
     platform.dialogs.saveAnswers = {path(QStringLiteral("saved.html"))};
     main->findChild<QAction*>(QStringLiteral("miSave"))->trigger();
+    // A new page saved through the question when its window closes.
+    main->sbNewClick();
+    QTest::keyClicks(main->ActiveDocument()->RichEdit(), "x");
+    platform.boxes.answers = {ts::Answer::Yes};
+    platform.dialogs.saveAnswers = {path(QStringLiteral("closed.html"))};
+    main->findChild<QMdiArea*>()->activeSubWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(platform.boxes.shown.size(), 1u);
+    platform.boxes.shown.clear();
 
-    const QStringList newest = {"saved.html", "p3.html", "a&b.html", "p8.html",
-                                "p7.html",    "p6.html", "p5.html",  "p4.html"};
+    const QStringList newest = {"closed.html", "saved.html", "p3.html", "a&b.html",
+                                "p8.html",     "p7.html",    "p6.html", "p5.html"};
     QStringList expected, paths;
     for (int i = 0; i < newest.size(); ++i) {
         paths << path(newest[i]);
@@ -68,7 +79,7 @@ TEST_F(RecentFiles, TheLastEightOpenedOrSavedComeNewestFirst) {
 
     // An entry whose file is open brings that window to the front; another opens its file.
     const qsizetype windows = main->Documents().size();
-    choose(4);
+    choose(5);
     EXPECT_EQ(main->Documents().size(), windows);
     EXPECT_EQ(main->ActiveDocument()->FileName(), path("p7.html"));
     THTML* p6 = nullptr;
@@ -77,11 +88,11 @@ TEST_F(RecentFiles, TheLastEightOpenedOrSavedComeNewestFirst) {
     ASSERT_NE(p6, nullptr);
     p6->CloseApproved();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    choose(5);
+    choose(6);
     EXPECT_EQ(main->Documents().size(), windows);
     EXPECT_EQ(main->ActiveDocument()->FileName(), path("p6.html"));
     EXPECT_EQ(main->ActiveDocument()->RichEdit()->GetLine(0), QStringLiteral("x"));
-    EXPECT_EQ(stored().mid(0, 3), (QStringList{path("p6.html"), path("p7.html"), path("saved.html")}));
+    EXPECT_EQ(stored().mid(0, 3), (QStringList{path("p6.html"), path("p7.html"), path("closed.html")}));
 }
 
 TEST_F(RecentFiles, AnEntryWhoseFileIsGoneIsNamedAndLeaves) {

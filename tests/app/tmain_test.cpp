@@ -257,13 +257,17 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
         {"miFile", "&File", "miSaveAS", "Save &as...", {}},
         {"miFile", "&File", "miPrinterSetup", "P&rinter setup...", {}},
         {"miFile", "&File", "miPrint", "&Print...", QKeySequence(Qt::CTRL | Qt::Key_P)},
+        {"miFile", "&File", "miLivePreview", "&Live preview", QKeySequence(Qt::SHIFT | Qt::Key_F9)},
         {"miFile", "&File", "miRecent", "Recent &files", {}},
         {"miFile", "&File", "miExit", "E&xit", {}},
         {"miEdit", "&Edit", "miFind", "F&ind...", {}},
         {"miEdit", "&Edit", "miFindNext", "Find &next", QKeySequence(Qt::Key_F3)},
         {"miEdit", "&Edit", "miReplace", "&Replace...", {}},
+        {"miEdit", "&Edit", "miFindInFiles", "Find in &files...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F)},
         {"miTools", "&Tools", "miHPWiz", "&Homepage Wizard", {}},
         {"miTools", "&Tools", "miUserTags", "User-&Tags", {}},
+        {"miTools", "&Tools", "miCheck", "&Check document", QKeySequence(Qt::Key_F7)},
+        {"miTools", "&Tools", "miCheckLinks", "Check &links", {}},
         {"Options1", "&Options", "miPrefs", "&Preferences...", {}},
         {"Options1", "&Options", "miCompleteTags", "&Complete tags", {}},
         {"miHelp", "&Help", "miAbout", "&About...", {}},
@@ -283,7 +287,13 @@ TEST(MainWindow, MenuEntriesAndShortcuts) {
     QStringList fileNames;
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miFile"))->actions()) fileNames << a->objectName();
     EXPECT_EQ(fileNames, (QStringList{"miNew", "miOpen", "N1", "miSave", "miSaveAS", "N2", "miPrinterSetup",
-                                      "miPrint", "miPreview", "miRecent", "N3", "miExit"}));
+                                      "miPrint", "miPreview", "miLivePreview", "miRecent", "N3", "miExit"}));
+    QStringList editNames;
+    for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miEdit"))->actions()) editNames << a->objectName();
+    EXPECT_EQ(editNames, (QStringList{"miFind", "miFindNext", "N4", "miReplace", "miFindInFiles"}));
+    QStringList toolNames;
+    for (QAction* a : m.findChild<QMenu*>(QStringLiteral("miTools"))->actions()) toolNames << a->objectName();
+    EXPECT_EQ(toolNames, (QStringList{"miHPWiz", "N6", "miUserTags", "N7", "miFTP", "N8", "miCheck", "miCheckLinks"}));
     QStringList optionNames;
     for (QAction* a : m.findChild<QMenu*>(QStringLiteral("Options1"))->actions()) optionNames << a->objectName();
     EXPECT_EQ(optionNames, (QStringList{"miPrefs", "miCompleteTags", "miReopenDocuments"}));

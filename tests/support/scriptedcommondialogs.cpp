@@ -52,4 +52,9 @@ std::optional<QString> ScriptedCommonDialogs::executableFileName(QWidget*, const
     return takeFront(executableAnswers, std::optional<QString>{});
 }
 
+std::optional<QString> ScriptedCommonDialogs::folderName(QWidget*, const QString& current) {
+    lastFolderCurrent = current;
+    return takeFront(folderAnswers, std::optional<QString>{});
+}
+
 } // namespace ts

@@ -18,6 +18,8 @@ public:
     std::deque<std::optional<QColor>> colorAnswers;
     std::deque<std::optional<QFont>> fontAnswers;
     std::deque<std::optional<QString>> executableAnswers;
+    std::deque<std::optional<QString>> folderAnswers;
+    QString lastFolderCurrent;
     int openCalls = 0, saveCalls = 0, printCalls = 0, setupCalls = 0, colorCalls = 0, fontCalls = 0,
         executableCalls = 0;
     // What each colour and font dialog was opened with, and the last executable dialog.
@@ -32,6 +34,7 @@ public:
     std::optional<QColor> color(QWidget*, const QColor& initial) override;
     std::optional<QFont> font(QWidget*, const QFont& initial) override;
     std::optional<QString> executableFileName(QWidget*, const QString& current) override;
+    std::optional<QString> folderName(QWidget*, const QString& current) override;
 };
 
 } // namespace ts

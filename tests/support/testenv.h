@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/desktop.h"
 #include "settings/tquillonregistry.h"
 #include "support/fixedclock.h"
 #include "support/memoryregistrystore.h"
@@ -7,6 +8,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -62,5 +64,15 @@ public:
 // own key, through the store in use. The value is written with the kind given,
 // so a test can also store one of the wrong type.
 void setPreference(const QString& valueName, const TRegValue& value);
+
+// Records the addresses handed to the desktop's opener instead of opening them.
+struct RecordingDesktop : Desktop {
+    QList<QUrl> opened;
+    bool succeed = true;
+    bool openUrl(const QUrl& url) override {
+        opened << url;
+        return succeed;
+    }
+};
 
 } // namespace ts::test
