@@ -160,6 +160,10 @@ TProblemsDock::~TProblemsDock() {
         if (DocumentCheck* c = DocumentCheck::Find(*doc)) c->Stop();
 }
 
+THTML* TProblemsDock::Document() const {
+    return m_doc;
+}
+
 QMdiSubWindow* TProblemsDock::activeWindow() const {
     if (!m_documents) return nullptr;
     QMdiSubWindow* sub = m_documents->activeSubWindow();

@@ -31,7 +31,7 @@ public:
     // Shown or hidden as at the end of the last run.
     void RestoreVisibility();
     // The document whose problems are listed.
-    THTML* Document() const { return m_doc; }
+    THTML* Document() const;
     bool Shown() const { return !isHidden(); }
 
     // Larger documents are checked only when asked for, not while typing.
