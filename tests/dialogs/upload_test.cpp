@@ -377,8 +377,9 @@ class SshServer {
 public:
     static bool available() { return QFileInfo(QStringLiteral("/usr/sbin/sshd")).isExecutable(); }
 
-    // sftpOptions go to the SFTP server, e.g. "-P rename" to refuse renames.
-    explicit SshServer(const QStringList& authorizedKeys, const QString& sftpOptions = {}) {
+    // sftp is the SFTP subsystem's command, with its options, e.g.
+    // "internal-sftp -P rename" to refuse renames.
+    explicit SshServer(const QStringList& authorizedKeys, const QString& sftp = QStringLiteral("internal-sftp")) {
         runTool("ssh-keygen", {"-q", "-t", "ed25519", "-N", "", "-C", "host", "-f", path("host_key")});
         QFile authorized(path("authorized_keys"));
         EXPECT_TRUE(authorized.open(QIODevice::WriteOnly));
@@ -395,9 +396,9 @@ public:
         EXPECT_TRUE(config.open(QIODevice::WriteOnly));
         config.write(QStringLiteral("ListenAddress 127.0.0.1\nPort %1\nHostKey %2\nAuthorizedKeysFile %3\nPidFile %4\n"
                                     "UsePAM no\nStrictModes no\nPasswordAuthentication no\nKbdInteractiveAuthentication no\n"
-                                    "Subsystem sftp internal-sftp %5\n")
+                                    "Subsystem sftp %5\n")
                          .arg(port)
-                         .arg(path("host_key"), path("authorized_keys"), path("sshd.pid"), sftpOptions)
+                         .arg(path("host_key"), path("authorized_keys"), path("sshd.pid"), sftp)
                          .toLocal8Bit());
         config.close();
         m_process.setProcessChannelMode(QProcess::MergedChannels);
@@ -497,15 +498,17 @@ TEST(Upload, SftpReplacesAFileOnlyOnceTheNewOneIsInPlaceAndKeepsItsPermissions) 
     };
     const struct {
         const char* what;
-        const char* sftpOptions;
+        QString sftp;
         bool arrives;
     } cases[] = {
-        {"renames onto a free name only, as OpenSSH does", "", true},
-        {"refuses every rename", "-P rename", false},
+        {"renames onto a free name only, as OpenSSH does", QStringLiteral("internal-sftp"), true},
+        {"refuses every rename", QStringLiteral("internal-sftp -P rename"), false},
+        {"refuses the new file's rename after the earlier one stepped aside",
+         QStringLiteral("/usr/bin/python3 " TAGSMITH_SFTP_FAIL_RENAME " /index.htm /usr/lib/openssh/sftp-server"), false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        SshServer server({key}, QString::fromLatin1(c.sftpOptions));
+        SshServer server({key}, c.sftp);
         home.knownHosts(server.knownHostsLine());
         QTemporaryDir remote;
         const QString folder = remote.filePath(QStringLiteral("site"));
