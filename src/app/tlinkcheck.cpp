@@ -21,9 +21,9 @@
 
 namespace {
 
-enum Role { PathRole = Qt::UserRole, LineRole };
+enum LinkRole { LinkPathRole = Qt::UserRole, LinkLineRole };
 
-QString absolute(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+QString absolutePage(const QString& path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 
 } // namespace
 
@@ -72,8 +72,8 @@ bool TLinkCheck::TakeActiveDocument() {
     THTML* doc = m_main.ActiveDocument();
     if (!doc) return false;
     // An untitled page's links start in the working folder, where it would be saved.
-    m_page = doc->FileName() == untitledName() ? absolute(QDir::current().filePath(untitledName()))
-                                                : absolute(doc->FileName());
+    m_page = doc->FileName() == untitledName() ? absolutePage(QDir::current().filePath(untitledName()))
+                                                : absolutePage(doc->FileName());
     return true;
 }
 
@@ -85,8 +85,8 @@ void TLinkCheck::bbCheckClick() {
         QHash<QString, QByteArray> texts;
         for (THTML* doc : m_main.Documents()) {
             const QString path = doc->FileName() == untitledName()
-                                     ? absolute(QDir::current().filePath(untitledName()))
-                                     : absolute(doc->FileName());
+                                     ? absolutePage(QDir::current().filePath(untitledName()))
+                                     : absolutePage(doc->FileName());
             const std::string_view text = doc->RichEdit()->DocumentBytes();
             texts.insert(path, QByteArray(text.data(), qsizetype(text.size())));
         }
@@ -98,7 +98,7 @@ void TLinkCheck::bbCheckClick() {
                 if (wholeSite) {
                     pages.clear();
                     for (const QString& p : ts::sitesearch::listFiles(folder, QStringLiteral("*.htm;*.html"), true))
-                        pages << absolute(p);
+                        pages << absolutePage(p);
                 }
                 return Result{pages.size(), ts::linkcheck::checkPages(pages, folder, texts)};
             }));
@@ -111,8 +111,8 @@ void TLinkCheck::showResult(const Result& result) {
     for (const ts::linkcheck::Problem& p : result.problems) {
         const QString rel = QDir(m_folder).relativeFilePath(p.page);
         auto* row = new QTreeWidgetItem({rel, QString::number(p.line + 1), p.link, p.problem});
-        row->setData(0, PathRole, p.page);
-        row->setData(0, LineRole, p.line);
+        row->setData(0, LinkPathRole, p.page);
+        row->setData(0, LinkLineRole, p.line);
         rows << row;
         if (p.problem != QLatin1String(ts::linkcheck::kNotChecked)) ++broken;
     }
@@ -123,7 +123,7 @@ void TLinkCheck::showResult(const Result& result) {
 
 void TLinkCheck::lvLinksDoubleClick(QTreeWidgetItem* item) {
     if (!item) return;
-    const QString path = item->data(0, PathRole).toString();
+    const QString path = item->data(0, LinkPathRole).toString();
     ts::runCommand(this, [&] {
         THTML* doc = ts::documentOfFile(m_main, path);
         if (doc) m_main.ShowDocument(doc);
@@ -132,7 +132,7 @@ void TLinkCheck::lvLinksDoubleClick(QTreeWidgetItem* item) {
             doc = active;
         if (!doc) return;
         TSRichEdit& editor = *doc->RichEdit();
-        editor.SetCaretRow(int(item->data(0, LineRole).toLongLong()));
+        editor.SetCaretRow(int(item->data(0, LinkLineRole).toLongLong()));
         editor.SetCaretCol(0);
         editor.SendScintilla(QsciScintillaBase::SCI_SCROLLCARET);
         doc->PosChange();

@@ -1,5 +1,6 @@
 #include "editor/tagcompleter.h"
 
+#include "editor/asciichars.h"
 #include "editor/htmlnames.h"
 #include "editor/tsrichedit.h"
 #include "platform/terror.h"
@@ -28,13 +29,12 @@ constexpr int kCandidates = 8;
 // Typing one of these ends a completion list, keeping what was typed.
 constexpr const char* kStops = " \t>/=\"'<";
 
-bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isUpper(char c) { return c >= 'A' && c <= 'Z'; }
-bool isNameChar(char c) {
-    return isLetter(c) || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == ':' || c == '.';
-}
+using ts::ascii::isDigit;
+using ts::ascii::isLetter;
+using ts::ascii::isUpper;
+using ts::ascii::lower;
+bool isNameChar(char c) { return isLetter(c) || isDigit(c) || c == '-' || c == '_' || c == ':' || c == '.'; }
 bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
-char lower(char c) { return isUpper(c) ? char(c + 32) : c; }
 
 // The last c in t before end.
 size_t lastOf(std::string_view t, char c, size_t end) {

@@ -1,18 +1,20 @@
 #include "editor/taglexer.h"
 
+#include "editor/asciichars.h"
+
 #include <Qsci/qsciscintilla.h>
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-bool isLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool isNameChar(char c) { return isLetter(c) || (c >= '0' && c <= '9'); }
-char lower(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
+using ts::ascii::isDigit;
+using ts::ascii::isLetter;
+using ts::ascii::lower;
 
 bool nameIs(const char* p, size_t n, const char* want) {
     const size_t len = std::strlen(want);
-    if (n < len || (n > len && isNameChar(p[len]))) return false;
+    if (n < len || (n > len && (isLetter(p[len]) || isDigit(p[len])))) return false;
     for (size_t k = 0; k < len; ++k)
         if (lower(p[k]) != want[k]) return false;
     return true;
