@@ -8,9 +8,9 @@ using namespace ts;
 
 namespace {
 
-const QStringList kSettings{"Software", "Quillon", "Tagsmith", "Settings"};
-const QStringList kGeneral = kSettings + QStringList{"General"};
-const QStringList kMisc = kSettings + QStringList{"Misc"};
+const QStringList kSettingsParts{"Software", "Quillon", "Tagsmith", "Settings"};
+const QStringList kGeneralParts = kSettingsParts + QStringList{"General"};
+const QStringList kMiscParts = kSettingsParts + QStringList{"Misc"};
 
 RegDocument parseOk(const QByteArray& bytes) {
     RegDocument::Damage damage;
@@ -24,29 +24,29 @@ RegDocument parseOk(const QByteArray& bytes) {
 TEST(RegFileFormat, ReadsARegeditExportInUtf16WithByteOrderMark) {
     const RegDocument doc = parseOk(test::utf16leWithBom(test::kRegeditExport));
 
-    EXPECT_EQ(*doc.find(hkey::CurrentUser, kSettings, ""), RegData::string("Standard"));
-    EXPECT_EQ(*doc.find(hkey::CurrentUser, kSettings, "Author"), RegData::string(QString::fromUtf8("Jörg \"JJ\" Müller")));
-    EXPECT_EQ(*doc.find(hkey::CurrentUser, kGeneral, "Splash"), RegData::dword(1));
-    EXPECT_EQ(*doc.find(hkey::CurrentUser, kGeneral, "AppMaxi"), RegData::dword(0));
-    EXPECT_EQ(*doc.find(hkey::CurrentUser, kMisc, "ExtBrowser"),
+    EXPECT_EQ(*doc.find(hkey::CurrentUser, kSettingsParts, ""), RegData::string("Standard"));
+    EXPECT_EQ(*doc.find(hkey::CurrentUser, kSettingsParts, "Author"), RegData::string(QString::fromUtf8("Jörg \"JJ\" Müller")));
+    EXPECT_EQ(*doc.find(hkey::CurrentUser, kGeneralParts, "Splash"), RegData::dword(1));
+    EXPECT_EQ(*doc.find(hkey::CurrentUser, kGeneralParts, "AppMaxi"), RegData::dword(0));
+    EXPECT_EQ(*doc.find(hkey::CurrentUser, kMiscParts, "ExtBrowser"),
               RegData::string("C:\\Programme\\Netscape\\netscape.exe"));
     // hex(2) spread over a continuation line, kept unexpanded with its terminating zero.
-    EXPECT_EQ(*doc.find(hkey::CurrentUser, kMisc, "Path"), RegData::expandString("%SystemRoot%\\bin"));
-    EXPECT_EQ(*doc.find(hkey::CurrentUser, kMisc, "Blob"), RegData::binary(QByteArray("\x01\x02\xff", 3)));
-    const RegData* big = doc.find(hkey::CurrentUser, kMisc, "Big");
+    EXPECT_EQ(*doc.find(hkey::CurrentUser, kMiscParts, "Path"), RegData::expandString("%SystemRoot%\\bin"));
+    EXPECT_EQ(*doc.find(hkey::CurrentUser, kMiscParts, "Blob"), RegData::binary(QByteArray("\x01\x02\xff", 3)));
+    const RegData* big = doc.find(hkey::CurrentUser, kMiscParts, "Big");
     ASSERT_NE(big, nullptr);
     EXPECT_EQ(big->rawType, regtype::Qword);
     EXPECT_EQ(big->type(), RegType::Other);
     EXPECT_EQ(big->bytes, QByteArray("\x01\0\0\0\0\0\0\0", 8));
-    const RegData* empty = doc.find(hkey::CurrentUser, kMisc, "Nothing");
+    const RegData* empty = doc.find(hkey::CurrentUser, kMiscParts, "Nothing");
     ASSERT_NE(empty, nullptr);
     EXPECT_TRUE(empty->bytes.isEmpty());
 
     EXPECT_TRUE(doc.keyExists(hkey::CurrentUser, {"Software"}));
     EXPECT_TRUE(doc.keyExists(hkey::CurrentUser, {"SOFTWARE", "quillon"}));
-    EXPECT_FALSE(doc.keyExists(hkey::CurrentUser, kSettings + QStringList{"Author"}));
+    EXPECT_FALSE(doc.keyExists(hkey::CurrentUser, kSettingsParts + QStringList{"Author"}));
     EXPECT_FALSE(doc.keyExists(hkey::LocalMachine, {"Software"}));
-    EXPECT_EQ(doc.find(hkey::CurrentUser, kGeneral, "Missing"), nullptr);
+    EXPECT_EQ(doc.find(hkey::CurrentUser, kGeneralParts, "Missing"), nullptr);
 }
 
 TEST(RegFileFormat, ReadsTheSameTextInUtf8WithOrWithoutByteOrderMarkAndWithPlainLineFeeds) {
@@ -150,7 +150,7 @@ TEST(RegFileFormat, KeyAndValueNamesIgnoreCaseAndKeepTheirFirstSpelling) {
     // One section per level, as regedit lists them.
     EXPECT_EQ(doc.keys().size(), 5u);
     EXPECT_TRUE(text.contains("[HKEY_CURRENT_USER\\Software]\r\n"));
-    EXPECT_EQ(splitKeyPath("Software\\Quillon\\Tagsmith\\Settings\\"), kSettings);
+    EXPECT_EQ(splitKeyPath("Software\\Quillon\\Tagsmith\\Settings\\"), kSettingsParts);
 }
 
 TEST(RegFileFormat, ADamagedFileNamesTheFaultAndItsLine) {

@@ -1,9 +1,8 @@
 #include "tags/formfields.h"
 #include "tags/frames.h"
+#include "support/printers.h"
 
 #include <gtest/gtest.h>
-
-static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 

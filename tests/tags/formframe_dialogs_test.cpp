@@ -13,6 +13,7 @@
 #include "tags/tquickform.h"
 #include "tags/tupdown.h"
 #include "palettefixture.h"
+#include "support/printers.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -28,7 +29,6 @@
 #include <QToolButton>
 #include <gtest/gtest.h>
 
-static void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
