@@ -10,17 +10,12 @@
 #include "editor/tsrichedit.h"
 #include "platform/clock.h"
 #include "platform/command.h"
-#include "platform/commondialogs.h"
 #include "settings/tprefsrecord.h"
 
-#include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
-#include <QPointer>
-#include <QScopedValueRollback>
 #include <QSet>
 #include <QStatusBar>
 #include <QToolButton>
@@ -28,19 +23,6 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <utility>
-
-namespace {
-
-TSRichEdit::Eol editorEol(ts::LineBreak lineBreak) {
-    return lineBreak == ts::LineBreak::Lf   ? TSRichEdit::Eol::Lf
-           : lineBreak == ts::LineBreak::Cr ? TSRichEdit::Eol::Cr
-                                            : TSRichEdit::Eol::CrLf;
-}
-
-// One question about files on disk at a time, whichever document asks.
-bool g_diskQuestionOpen = false;
-
-} // namespace
 
 THTML::THTML(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("THTML"));
@@ -77,17 +59,12 @@ THTML::THTML(QWidget* parent) : QWidget(parent) {
     layout->addWidget(m_statusBar);
 
     connect(m_richEdit, &TSRichEdit::StatusChanged, this, &THTML::PosChange);
-    connect(m_richEdit, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int pos, int type, const char*, int length) {
-                // Told just before each edit (see TSRichEdit): an insertion's
-                // bytes are read by the journal once they are in.
-                if (!m_journal) return;
-                if (type & QsciScintillaBase::SC_MOD_BEFOREINSERT) m_journal->InsertAnnounced(pos, length);
-                else if (type & QsciScintillaBase::SC_MOD_BEFOREDELETE) m_journal->Delete(pos, length);
-            });
-    // Undone back to the saved text: nothing left to recover.
-    connect(m_richEdit, &QsciScintilla::modificationChanged, this, [this](bool modified) {
-        if (m_journal && !modified && !m_richEdit->Modified()) m_journal->Discard();
+    m_document = std::make_unique<TDocument>(*m_richEdit, this);
+    connect(m_document.get(), &TDocument::StatusChanged, this, &THTML::PosChange);
+    connect(m_document.get(), &TDocument::SavedAs, this, &THTML::SavedAs);
+    connect(m_document.get(), &TDocument::CaptionChanged, this, [this](const QString& caption) {
+        setWindowTitle(caption);
+        if (FrameWindow() != this) FrameWindow()->setWindowTitle(caption);
     });
     wirePalette();
 
@@ -99,63 +76,18 @@ THTML::THTML(QWidget* parent) : QWidget(parent) {
             [this] { ts::runCommand(this, [this] { Find(m_replaceDialog->Request()); }); });
     connect(m_replaceDialog, &TReplaceDialog::Replace, this,
             [this](bool all) { ts::runCommand(this, [this, all] { Replace(all); }); });
-    m_diskWatch = new ts::TDiskWatch(this);
-    connect(m_diskWatch, &ts::TDiskWatch::Changed, this, &THTML::diskFileChanged);
-    // A question about the file must not take the keys meant for the text.
-    m_typing = new QTimer(this);
-    m_typing->setSingleShot(true);
-    m_typing->setInterval(1000);
-    connect(m_typing, &QTimer::timeout, this, [this] {
-        if (std::exchange(m_diskCheckDue, false)) ts::runCommand(this, [this] { CheckDiskFile(); });
-    });
-    m_richEdit->installEventFilter(this);
     FormCreate();
 }
 
 THTML::~THTML() {
-    // A document that goes away leaves no journal: it was saved, or the user
-    // chose not to keep its changes.
-    m_journal.reset();
+    // The document goes first: its journal reads the editor until it is gone.
+    m_document.reset();
 }
-
-void THTML::startJournal(bool fileBased, const ts::FileIdentity& base) {
-    const QString folder = ts::recoveryFolder();
-    if (folder.isEmpty()) return;
-    if (!m_journal) {
-        m_journal = std::make_unique<ts::TDocumentJournal>(folder, [this] { return m_richEdit->DocumentBytes(); });
-        // Only the range itself: making the whole text contiguous at every
-        // keystroke would move megabytes in a large file.
-        m_journal->SetRangeSource([this](qint64 pos, qint64 length) {
-            const auto* p = reinterpret_cast<const char*>(m_richEdit->SendScintilla(
-                QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(pos), static_cast<long>(length)));
-            return std::string_view(p, static_cast<size_t>(length));
-        });
-        connect(m_journal.get(), &ts::TDocumentJournal::WriteFailed, this, [this](const QString& reason) {
-            ts::messages().warning(this, QStringLiteral("The recovery journal of %1 cannot be written (%2). "
-                                                        "Editing goes on, but these changes cannot be "
-                                                        "recovered after a crash.")
-                                             .arg(Caption(), reason));
-        });
-    }
-    const ts::LineBreak lineBreak = m_richEdit->LineBreak() == TSRichEdit::Eol::Lf   ? ts::LineBreak::Lf
-                                    : m_richEdit->LineBreak() == TSRichEdit::Eol::Cr ? ts::LineBreak::Cr
-                                                                                     : ts::LineBreak::CrLf;
-    m_journal->Reset({m_fileName, m_format, lineBreak, base}, fileBased);
-}
-
-void THTML::SetFileName(const QString& name) { m_fileName = name; }
 
 QWidget* THTML::FrameWindow() const {
     if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) return sub;
     return const_cast<THTML*>(this);
 }
-
-void THTML::SetCaption(const QString& caption) {
-    setWindowTitle(caption);
-    if (FrameWindow() != this) FrameWindow()->setWindowTitle(caption);
-}
-
-QString THTML::Caption() const { return windowTitle(); }
 
 void THTML::maximiseInFrame() { FrameWindow()->showMaximized(); }
 
@@ -165,8 +97,6 @@ void THTML::applySettingsAppearance(const TPrefsRecord& prefs) {
 }
 
 void THTML::LoadDocument() {
-    // Loading is not an edit; the journal starts again from the loaded file.
-    m_journal.reset();
     const TPrefsRecord prefs = TPrefsRecord::loadForEditor();
     if (prefs.DocMaxi) maximiseInFrame();
 
@@ -178,75 +108,39 @@ void THTML::LoadDocument() {
     const qint32 oldLinks = bgr(m_richEdit->LinkColour()), oldImages = bgr(m_richEdit->ImageColour()),
                  oldOther = bgr(m_richEdit->OtherColour());
     applySettingsAppearance(prefs);
-
-    struct EditorSink : ts::DocumentSink {
-        TSRichEdit* editor;
-        void begin(qint64 sizeHint) override { editor->BeginLoad(sizeHint); }
-        void append(std::string_view utf8) override { editor->AppendLoaded(utf8); }
-    } sink;
-    sink.editor = m_richEdit;
-    ts::DocumentShape shape;
-    forgetDiskFile();
-    // The caption shows the name as given; the document keeps the absolute
-    // path, which a later change of the program's folder does not move.
-    const QString named = m_fileName;
-    m_fileName = QDir::current().filePath(m_fileName);
     try {
-        ts::offerSaveBackup(this, m_fileName);
-        shape = ts::streamDocumentFile(m_fileName, sink);
+        m_document->Load();
     } catch (...) {
         // A file that cannot be read leaves the window open, empty and as it was.
-        m_richEdit->BeginLoad(0);
-        m_richEdit->EndLoad();
         m_richEdit->SetAppearance(oldFont, oldText, oldBackground);
         m_richEdit->SetTagColours(oldLinks, oldImages, oldOther);
         throw;
     }
-    m_richEdit->EndLoad();
-    m_format = shape.format;
-    m_richEdit->SetLineBreak(editorEol(shape.lineBreak));
-
     if (prefs.ShowComp) sbComponentsClick();
-    SetCaption(named);
-
     m_richEdit->setFocus();
-    m_richEdit->ClearModified();
-    startJournal(true, shape.identity);
-    setDiskFile(shape.identity);
     PosChange();
 }
 
 void THTML::InitNewDocument(bool noTemplate) {
-    m_journal.reset();
-    forgetDiskFile();
     SetCaption(untitledName());
     const TPrefsRecord prefs = TPrefsRecord::loadForEditor();
     if (prefs.DocMaxi) maximiseInFrame();
 
-    m_format = ts::DocumentFormat{};
-    m_richEdit->SetLineBreak(TSRichEdit::Eol::CrLf);
+    QStringList lines;
     if (prefs.MinDoc && !noTemplate) {
         const QDateTime now = ts::clock().now();
-        const QStringList lines = newDocumentTemplate(ts::clock().shortDate(now.date()),
-                                                      ts::clock().longTime(now.time()), prefs.Author,
-                                                      prefs.EMail);
-        for (const QString& line : lines) m_richEdit->InsertLine(m_richEdit->LineCount(), line);
-        // The template is the starting point, not an edit to undo.
-        m_richEdit->SendScintilla(QsciScintillaBase::SCI_EMPTYUNDOBUFFER);
-        m_richEdit->ClearModified();
+        lines = newDocumentTemplate(ts::clock().shortDate(now.date()), ts::clock().longTime(now.time()),
+                                    prefs.Author, prefs.EMail);
     }
+    m_document->New(lines);
 
     applySettingsAppearance(prefs);
     if (prefs.ShowComp) sbComponentsClick();
-
     m_richEdit->setFocus();
-    m_richEdit->ClearModified();
-    startJournal(false, {});
     PosChange();
 }
 
 void THTML::RecoverDocument(const ts::RecoveredDocument& recovered) {
-    m_journal.reset();
     TPrefsRecord prefs;
     try {
         prefs = TPrefsRecord::loadForEditor();
@@ -260,24 +154,7 @@ void THTML::RecoverDocument(const ts::RecoveredDocument& recovered) {
     }
     if (prefs.DocMaxi) maximiseInFrame();
     applySettingsAppearance(prefs);
-    m_fileName = recovered.header.fileName;
-    m_format = recovered.header.format;
-    m_richEdit->SetDocumentBytes(recovered.text);
-    m_richEdit->SetLineBreak(editorEol(recovered.header.lineBreak));
-    SetCaption(m_fileName);
-    m_richEdit->SetUnsaved();
-    // The file keeps the identity it had when the journal began, so that a
-    // change on disk since then is still noticed. The old journal goes once
-    // this one is on disk, so the text is written before the window shows.
-    startJournal(false, recovered.header.base);
-    if (m_journal) {
-        m_journal->RequestSnapshot();
-        m_journal->Flush();
-    }
-    // The file as it was when the journal began: unchanged since, it is
-    // saved over without a question.
-    if (m_fileName == untitledName()) forgetDiskFile();
-    else setDiskFile(recovered.header.base);
+    m_document->Recover(recovered);
     m_richEdit->setFocus();
     PosChange();
 }
@@ -309,165 +186,6 @@ bool THTML::FormCloseQuery() {
     case ts::Answer::No: return true;
     default: return false;
     }
-}
-
-namespace {
-
-// Only A to Z are lowered, as the caption after Save as has always shown.
-QString lowerAsciiLetters(QString s) {
-    for (QChar& c : s)
-        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z')) c = QChar(c.unicode() + 32);
-    return s;
-}
-
-QString bareFileName(const QString& path) {
-    const qsizetype cut = std::max({path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char(':')),
-                                    path.lastIndexOf(QLatin1Char('/'))});
-    return path.mid(cut + 1);
-}
-
-} // namespace
-
-bool THTML::Save() {
-    bool saved = true;
-    if (m_fileName == untitledName()) saved = SaveAs();
-    else saved = confirmOverwrite() && WriteFile();
-    PosChange();
-    return saved;
-}
-
-bool THTML::SaveAs() {
-    const std::optional<QString> name = ts::commonDialogs().saveFileName(this);
-    if (!name) return false;
-    // The chosen file is replaced as it is; what was known of the old one does not apply.
-    forgetDiskFile();
-    m_fileName = *name;
-    SetCaption(lowerAsciiLetters(bareFileName(*name)));
-    if (!WriteFile()) return false;
-    emit SavedAs(m_fileName);
-    return true;
-}
-
-bool THTML::WriteFile() {
-    ts::EncodedDocument encoded = ts::encodeDocument(m_richEdit->DocumentBytes(), m_format);
-    if (!encoded.unmappable.isEmpty()) {
-        // Dropping or replacing the characters would change the text behind
-        // the user's back; UTF-8 keeps every one of them.
-        const QString text =
-            QStringLiteral("The document \u00BB%1\u00AB holds characters that Windows-1252 cannot store. "
-                           "Save it as UTF-8?")
-                .arg(m_fileName);
-        if (ts::messages().askYesNo(this, text) != ts::Answer::Yes) return false;
-        m_format = ts::DocumentFormat{ts::TextEncoding::Utf8, false};
-        encoded = ts::encodeDocument(m_richEdit->DocumentBytes(), m_format);
-    }
-    const ts::FileIdentity written = ts::saveDocumentFile(m_fileName, encoded);
-    m_richEdit->ClearModified();
-    startJournal(true, written);
-    // Our own write is not a change on disk to ask about.
-    setDiskFile(written);
-    return true;
-}
-
-void THTML::setDiskFile(const ts::FileIdentity& identity) {
-    m_diskKnown = true;
-    m_diskBase = m_diskSeen = identity;
-    m_diskWatch->Watch(m_fileName);
-}
-
-void THTML::forgetDiskFile() {
-    m_diskKnown = false;
-    m_diskWatch->Stop();
-}
-
-bool THTML::confirmOverwrite() {
-    if (!m_diskKnown) return true;
-    const ts::FileIdentity now = ts::FileIdentity::of(m_fileName);
-    // A deleted file loses nothing when it is written again.
-    if (!now.exists || now.same(m_diskBase)) return true;
-    QScopedValueRollback<bool> asking(g_diskQuestionOpen, true);
-    return ts::messages().askYesNo(this,
-                                   QStringLiteral("%1 has been changed on disk since it was opened or last "
-                                                  "saved. Overwrite it?")
-                                       .arg(m_fileName),
-                                   ts::Answer::No) == ts::Answer::Yes;
-}
-
-bool THTML::eventFilter(QObject* watched, QEvent* e) {
-    if (watched == m_richEdit && (e->type() == QEvent::KeyPress || e->type() == QEvent::InputMethod))
-        m_typing->start();
-    return QWidget::eventFilter(watched, e);
-}
-
-void THTML::diskFileChanged() {
-    if (m_typing->isActive()) {
-        m_diskCheckDue = true;
-        return;
-    }
-    ts::runCommand(this, [this] { CheckDiskFile(); });
-}
-
-void THTML::CheckDiskFile() {
-    m_diskCheckDue = false;
-    if (!m_diskKnown || m_fileName == untitledName()) return;
-    if (g_diskQuestionOpen || QApplication::activeModalWidget()) {
-        // Not on top of another question or dialog: looked at again once it is gone.
-        m_diskWatch->Poke();
-        return;
-    }
-    m_diskWatch->Rewatch();
-    const ts::FileIdentity now = ts::FileIdentity::of(m_fileName);
-    if (now.same(m_diskSeen)) return;
-    // Asked once per change, whatever the answer.
-    m_diskSeen = now;
-    QScopedValueRollback<bool> asking(g_diskQuestionOpen, true);
-    if (!now.exists) {
-        // The editor holds the only copy now: closing must ask to save it.
-        m_richEdit->SetUnsaved();
-        journalWholeText();
-        PosChange();
-        ts::messages().warning(this, QStringLiteral("%1 has been deleted on disk. Its text is kept in the editor.")
-                                         .arg(Caption()));
-        return;
-    }
-    const QString question = m_richEdit->Modified()
-                                 ? QStringLiteral("%1 has been changed on disk. Reload it and lose your changes?")
-                                 : QStringLiteral("%1 has been changed on disk. Reload it?");
-    const QPointer<THTML> self(this);
-    const ts::Answer answer = ts::messages().askYesNo(this, question.arg(Caption()), ts::Answer::No);
-    if (!self) return;
-    if (answer == ts::Answer::Yes) reloadFile();
-    else journalWholeText();
-}
-
-void THTML::reloadFile() {
-    ts::LoadedDocument loaded = ts::loadDocumentFile(m_fileName);
-    // The caret and the view stay where they were, as far as the new text reaches.
-    const int row = m_richEdit->CaretRow(), col = m_richEdit->CaretCol();
-    const long firstLine = m_richEdit->SendScintilla(QsciScintillaBase::SCI_GETFIRSTVISIBLELINE);
-    // The journal starts again from the file; the replacement is no edit to keep.
-    m_journal.reset();
-    m_richEdit->ReplaceDocumentBytes(loaded.utf8);
-    loaded.utf8.clear();
-    m_format = loaded.format;
-    m_richEdit->SetLineBreak(editorEol(loaded.lineBreak));
-    m_richEdit->ClearModified();
-    m_richEdit->SetCaretRow(row);
-    m_richEdit->SetCaretCol(col);
-    m_richEdit->SendScintilla(QsciScintillaBase::SCI_SETFIRSTVISIBLELINE, static_cast<unsigned long>(firstLine));
-    startJournal(true, loaded.identity);
-    setDiskFile(loaded.identity);
-    PosChange();
-}
-
-void THTML::journalWholeText() {
-    // Edits that refer to the old file would not replay on the new one; the
-    // header keeps the old file's identity, so that a recovered text still
-    // asks before it overwrites the change.
-    if (!m_journal) return;
-    m_journal->DetachFromFile();
-    // A deleted file leaves the editor with the only copy of the text.
-    if (m_richEdit->Modified() && !m_journal->HoldsText()) m_journal->RequestSnapshot();
 }
 
 void THTML::CloseApproved() {

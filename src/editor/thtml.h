@@ -1,12 +1,9 @@
 #pragma once
-#include "editor/diskwatch.h"
-#include "editor/docfile.h"
 #include "editor/palette.h"
-#include "editor/recovery.h"
+#include "editor/tdocument.h"
 
 #include <QLabel>
 #include <QString>
-#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -19,21 +16,17 @@ class TReplaceDialog;
 class TSRichEdit;
 struct TFindRequest;
 
-// The untitled marker: the file name of a document that was never saved.
-inline const QString& untitledName() {
-    static const QString name = QStringLiteral("\u00BBnoname\u00AB");
-    return name;
-}
-
-// One open document: the editor, its palette and its status bar.
+// The window of one open document: the editor, its palette and its status
+// bar, around the document's file state.
 class THTML : public QWidget {
     Q_OBJECT
 public:
     explicit THTML(QWidget* parent = nullptr);
     ~THTML() override;
 
-    const QString& FileName() const { return m_fileName; }
-    void SetFileName(const QString& name);
+    TDocument& Document() const { return *m_document; }
+    const QString& FileName() const { return m_document->FileName(); }
+    void SetFileName(const QString& name) { m_document->SetFileName(name); }
 
     // Open routine: settings applied, the file named by FileName loaded.
     void LoadDocument();
@@ -60,11 +53,11 @@ public:
 
     // Save: an untitled document goes to SaveAs. Both return false when the
     // user cancelled; a failed write throws and leaves text and flag alone.
-    bool Save();
-    bool SaveAs();
+    bool Save() { return m_document->Save(); }
+    bool SaveAs() { return m_document->SaveAs(); }
     // Writes the text to FileName and clears the modified flag; false when
     // the user declined to change the file's encoding.
-    bool WriteFile();
+    bool WriteFile() { return m_document->WriteFile(); }
 
 public slots:
     // Find and replace, each window with dialogs of its own.
@@ -102,30 +95,26 @@ public:
     QString PanelText(int index) const;
     int LineCount() const;
 
-    const ts::DocumentFormat& Format() const { return m_format; }
-    void SetFormat(const ts::DocumentFormat& f) { m_format = f; }
+    const ts::DocumentFormat& Format() const { return m_document->Format(); }
+    void SetFormat(const ts::DocumentFormat& f) { m_document->SetFormat(f); }
 
     // The window that shows this document in the frame (the MDI sub-window), or this.
     QWidget* FrameWindow() const;
-    void SetCaption(const QString& caption);
-    QString Caption() const;
+    void SetCaption(const QString& caption) { m_document->SetCaption(caption); }
+    QString Caption() const { return m_document->Caption(); }
 
     // Fills the window with a recovered text: modified, with its file name
     // and format, and journalled again at once.
     void RecoverDocument(const ts::RecoveredDocument& recovered);
     // The recovery journal, or nullptr when none is kept.
-    ts::TDocumentJournal* Journal() const { return m_journal.get(); }
+    ts::TDocumentJournal* Journal() const { return m_document->Journal(); }
 
     // Closes without asking again: the frame has already asked every document.
     void CloseApproved();
 
-    // Looks whether the file was changed or deleted on disk since it was
-    // loaded, saved or last asked about, and asks once per change whether to
-    // load it again. Runs when the frame becomes active, and when the watcher
-    // reports the file once the typing has paused; does nothing for an
-    // untitled document.
-    void CheckDiskFile();
-    ts::TDiskWatch* DiskWatch() const { return m_diskWatch; }
+    // Asks about a change of the file on disk; see TDocument.
+    void CheckDiskFile() { m_document->CheckDiskFile(); }
+    ts::TDiskWatch* DiskWatch() const { return m_document->DiskWatch(); }
 
 signals:
     void UserTagsRefresh();
@@ -135,7 +124,6 @@ signals:
     void SavedAs(const QString& path);
 
 protected:
-    bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
 
@@ -144,23 +132,8 @@ private:
     void maximiseInFrame();
     void wirePalette();
     void reportNotFound(const QString& text);
-    // Begins a new journal of the text as it is now (when journals are kept).
-    void startJournal(bool fileBased, const ts::FileIdentity& base);
-    // The file as the text was loaded from or saved to it; watched from now on.
-    void setDiskFile(const ts::FileIdentity& identity);
-    void forgetDiskFile();
-    // Asks before Save writes over a file someone else changed; false when declined.
-    bool confirmOverwrite();
-    // Replaces the text by the file's, read as opening reads it, as one step
-    // that Undo takes back; throws and keeps the text when the file cannot be read.
-    void reloadFile();
-    // The file no longer holds what the text's edits apply to.
-    void journalWholeText();
-    // The watcher saw the file change: asked now, or once the typing pauses.
-    void diskFileChanged();
 
-    QString m_fileName;
-    ts::DocumentFormat m_format;
+    std::unique_ptr<TDocument> m_document;
     TSRichEdit* m_richEdit = nullptr;
     QWidget* m_panel1 = nullptr;
     ts::TPalette m_palette;
@@ -169,12 +142,4 @@ private:
     TFindDialog* m_findDialog = nullptr;
     TReplaceDialog* m_replaceDialog = nullptr;
     bool m_closeApproved = false;
-    std::unique_ptr<ts::TDocumentJournal> m_journal;
-    ts::TDiskWatch* m_diskWatch = nullptr;
-    bool m_diskKnown = false;
-    ts::FileIdentity m_diskBase; // at the last load or save
-    ts::FileIdentity m_diskSeen; // at the last load, save or question
-    // Runs while keys come in and a second beyond; a change seen on disk meanwhile waits for it.
-    QTimer* m_typing = nullptr;
-    bool m_diskCheckDue = false;
 };

@@ -3,22 +3,20 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "support/freshregistry.h"
+#include "support/scratchfolder.h"
 #include "support/testenv.h"
+#include "support/widgets.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QKeyEvent>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
 
 namespace ts::test {
 
 // The main window on a fresh registry, with a temporary folder for files.
-struct MainWindowTest : ::testing::Test {
+struct MainWindowTest : ::testing::Test, ScratchFolder {
     ScopedPlatform platform;
     FreshRegistry registry;
-    QTemporaryDir dir;
     std::unique_ptr<TMain> main;
 
     void SetUp() override {
@@ -32,30 +30,13 @@ struct MainWindowTest : ::testing::Test {
         for (THTML* doc : main->Documents()) doc->RichEdit()->ClearModified();
         main.reset();
     }
-    QString path(const QString& name) const { return dir.filePath(name); }
-    // Written in place, keeping the file's inode.
-    void write(const QString& name, const QByteArray& bytes) {
-        QFile f(path(name));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        ASSERT_EQ(f.write(bytes), bytes.size());
-    }
-    QByteArray read(const QString& name) const {
-        QFile f(path(name));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
     THTML* open(const QString& name) {
         platform.dialogs.openAnswers = {path(name)};
         main->sbOpenClick();
         return main->ActiveDocument();
     }
     // Types text as key presses, also characters no key of the test keyboard has.
-    void type(THTML* doc, const QString& s) {
-        for (QChar c : s) {
-            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
-            QCoreApplication::sendEvent(doc->RichEdit(), &press);
-        }
-        QCoreApplication::processEvents();
-    }
+    void type(THTML* doc, const QString& s) { typeText(doc->RichEdit(), s); }
 };
 
 } // namespace ts::test

@@ -210,18 +210,30 @@ TEST(OpenDocument, UnreadableFileLeavesTheWindowEmptyAndUncaptioned) {
     EXPECT_EQ(doc.RichEdit()->BackgroundColour(), QColor(Qt::white));
 }
 
-TEST(OpenDocument, LineBreaksOfTheFileAreKept) {
+// The document changes the text without an edit; the status bar follows.
+TEST(StatusBar, FollowsAReloadAndItsUndo) {
     ScopedPlatform platform;
     FreshRegistry registry;
     QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("unix.html"));
-    ASSERT_TRUE(writeFile(path, "a\nb\r\nc\rd"));
+    const QString path = dir.filePath(QStringLiteral("r.htm"));
+    ASSERT_TRUE(writeFile(path, "file text\r\n"));
     THTML doc;
+    doc.show();
     doc.SetFileName(path);
     doc.LoadDocument();
-    EXPECT_EQ(text(doc), QByteArray("a\nb\r\nc\rd"));
-    EXPECT_EQ(doc.RichEdit()->LineBreak(), TSRichEdit::Eol::Lf);
-    EXPECT_EQ(doc.LineCount(), 4);
+    QTest::keyClicks(doc.RichEdit(), QStringLiteral("mine "));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(doc.PanelText(1), QStringLiteral("modified..."));
+    ASSERT_TRUE(writeFile(path, "new file text\r\n"));
+    platform.boxes.answers = {ts::Answer::Yes};
+    doc.CheckDiskFile();
+    ASSERT_EQ(platform.boxes.shown.size(), 1u);
+    EXPECT_EQ(text(doc), QByteArray("new file text\r\n"));
+    EXPECT_EQ(doc.PanelText(1), QString());
+    EXPECT_EQ(doc.PanelText(0), QStringLiteral("5:0"));
+    doc.Palette().button(QStringLiteral("sbUndo"))->click();
+    EXPECT_EQ(text(doc), QByteArray("mine file text\r\n"));
+    EXPECT_EQ(doc.PanelText(1), QStringLiteral("modified..."));
 }
 
 TEST(DocumentPalette, ButtonsWriteIntoTheirOwnDocumentAndUndoTakesThemBack) {
