@@ -31,6 +31,8 @@ public:
 
     virtual bool IsEmpty() const = 0;
     virtual bool EndsWithLineBreak() const = 0;
+    // Removes the whole text as an edit Undo takes back.
+    virtual void ClearText() = 0;
 
     // Edits between these two calls form one undo step.
     virtual void BeginProgramChange() = 0;

@@ -97,6 +97,9 @@ bool TSRichEdit::EndsWithLineBreak() const {
     return last == '\n' || last == '\r';
 }
 
+// Not QsciScintilla::clear(), which also forgets the undo history.
+void TSRichEdit::ClearText() { sci(SCI_CLEARALL); }
+
 int TSRichEdit::LineCount() const {
     if (IsEmpty()) return 0;
     const int n = scintillaLines();

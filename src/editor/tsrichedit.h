@@ -35,6 +35,7 @@ public:
     void SetCaretCol(int col) override;
     bool IsEmpty() const override;
     bool EndsWithLineBreak() const override;
+    void ClearText() override;
     void BeginProgramChange() override;
     void EndProgramChange() override;
 

@@ -1,6 +1,7 @@
 #include "tags/commands.h"
 
 #include "editor/thtml.h"
+#include "editor/tsrichedit.h"
 #include "platform/command.h"
 
 #include <QAction>
@@ -26,12 +27,14 @@ const std::vector<TTagCommand>& tagCommands() {
     return all;
 }
 
+TEditContext editContextOf(THTML& doc) { return TEditContext{*doc.RichEdit(), &doc}; }
+
 void connectTagCommands(THTML& doc) {
     for (const TTagCommand& command : tagCommands()) {
         const QString& name = command.objectName;
         auto run = [&doc, &fn = command.run] {
             ts::runCommand(&doc, [&] {
-                fn(doc);
+                fn(editContextOf(doc));
                 doc.PosChange();
             });
         };

@@ -1,4 +1,6 @@
 #pragma once
+#include "tags/editcontext.h"
+
 #include <QString>
 
 #include <functional>
@@ -13,7 +15,7 @@ namespace ts {
 // connected from here when the application creates a window.
 struct TTagCommand {
     QString objectName;  // of the button or pop-up entry
-    std::function<void(THTML& doc)> run;
+    std::function<void(const TEditContext& context)> run;
 };
 
 // The commands of one group of builders, kept beside those builders.
@@ -25,6 +27,10 @@ std::vector<TTagCommand> formFrameCommands();
 
 // Every tag command, in palette order of the groups.
 const std::vector<TTagCommand>& tagCommands();
+
+// A document window's editor, the window as the parent of dialogs, and the
+// stored preferences.
+TEditContext editContextOf(THTML& doc);
 
 // Connects the document window's palette buttons and pop-up entries that have
 // a command and enables them. Each press runs in the general error handler and

@@ -1,7 +1,5 @@
 #include "editor/lineeditor.h"
 #include "editor/primitives.h"
-#include "editor/thtml.h"
-#include "editor/tsrichedit.h"
 #include "tags/commands.h"
 #include "tags/tcolormixer.h"
 #include "tags/tquickfont.h"
@@ -13,37 +11,37 @@ namespace ts {
 
 namespace {
 
-void sbQuickFontClick(THTML& doc) {
-    TQuickFont dlg(&doc);
+void sbQuickFontClick(const TEditContext& ctx) {
+    TQuickFont dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    insertLineAtCaretRow(*doc.RichEdit(), dlg.fontTag());
+    insertLineAtCaretRow(ctx.editor, dlg.fontTag());
 }
 
-void sbColorMixerClick(THTML& doc) {
-    TColorMixer dlg(&doc);
+void sbColorMixerClick(const TEditContext& ctx) {
+    TColorMixer dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    insertAtCaret(*doc.RichEdit(), dlg.colourText(), false);
+    insertAtCaret(ctx.editor, dlg.colourText(), false);
 }
 
-void sbTableEditorClick(THTML& doc) {
-    TTableEdit dlg(&doc);
+void sbTableEditorClick(const TEditContext& ctx) {
+    TTableEdit dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    TLineEditor& editor = *doc.RichEdit();
+    TLineEditor& editor = ctx.editor;
     // Line by line above the caret's line, taken back by one undo.
     TProgramChange change(editor);
     for (const QString& line : dlg.tableLines()) insertLineAtCaretRow(editor, line);
 }
 
-void sbTableClick(THTML& doc) {
-    TTab dlg(&doc);
+void sbTableClick(const TEditContext& ctx) {
+    TTab dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    insertLineAtCaretRow(*doc.RichEdit(), dlg.tableText());
+    insertLineAtCaretRow(ctx.editor, dlg.tableText());
 }
 
-void sbTableCaptionClick(THTML& doc) {
-    TTabCaption dlg(&doc);
+void sbTableCaptionClick(const TEditContext& ctx) {
+    TTabCaption dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    insertLineAtCaretRow(*doc.RichEdit(), dlg.captionText());
+    insertLineAtCaretRow(ctx.editor, dlg.captionText());
 }
 
 } // namespace

@@ -1,7 +1,5 @@
 #include "editor/lineeditor.h"
 #include "editor/primitives.h"
-#include "editor/thtml.h"
-#include "editor/tsrichedit.h"
 #include "tags/commands.h"
 #include "tags/formfields.h"
 #include "tags/frames.h"
@@ -17,53 +15,53 @@ namespace ts {
 namespace {
 
 // Writes the lines above the caret's line, in order, as one undo step.
-void insertLines(THTML& doc, const QStringList& lines) {
-    TLineEditor& editor = *doc.RichEdit();
+void insertLines(const TEditContext& ctx, const QStringList& lines) {
+    TLineEditor& editor = ctx.editor;
     TProgramChange change(editor);
     for (const QString& line : lines) insertLineAtCaretRow(editor, line);
 }
 
 // The eight single-field buttons share one handler; the kind tells them apart.
-void sbFieldClick(THTML& doc, const TFieldKind& kind) {
-    const std::unique_ptr<TQFDialog> dlg = kind.createDialog(&doc);
+void sbFieldClick(const TEditContext& ctx, const TFieldKind& kind) {
+    const std::unique_ptr<TQFDialog> dlg = kind.createDialog(ctx.dialogParent);
     if (dlg->exec() != QDialog::Accepted) return;
-    insertLines(doc, composeField(kind, dlg->fieldValues(), TFieldPath::Palette));
+    insertLines(ctx, composeField(kind, dlg->fieldValues(), TFieldPath::Palette));
 }
 
-void sbFormClick(THTML& doc) {
-    TFormHeader dlg(&doc);
+void sbFormClick(const TEditContext& ctx) {
+    TFormHeader dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    insertLines(doc, {composeFormTag(dlg.values())});
+    insertLines(ctx, {composeFormTag(dlg.values())});
 }
 
-void sbQuickFormClick(THTML& doc) {
-    TFormHeader header(&doc);
+void sbQuickFormClick(const TEditContext& ctx) {
+    TFormHeader header(ctx.dialogParent);
     if (header.exec() != QDialog::Accepted) return;
     QStringList fields;
     {
-        TQuickForm form(&doc);
+        TQuickForm form(ctx.dialogParent);
         // A cancelled QuickForm still leaves its (empty) form.
         if (form.exec() == QDialog::Accepted) fields = form.lines();
     }
-    insertLines(doc, composeQuickForm(header.values(), fields));
+    insertLines(ctx, composeQuickForm(header.values(), fields));
 }
 
-void sbFrameSetClick(THTML& doc) {
-    TFrameSet dlg(&doc);
+void sbFrameSetClick(const TEditContext& ctx) {
+    TFrameSet dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    insertLines(doc, {dlg.frameSetText()});
+    insertLines(ctx, {dlg.frameSetText()});
 }
 
-void sbFrameClick(THTML& doc) {
-    TFrame dlg(&doc);
+void sbFrameClick(const TEditContext& ctx) {
+    TFrame dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    insertLines(doc, {dlg.frameText()});
+    insertLines(ctx, {dlg.frameText()});
 }
 
-void sbNoFramesClick(THTML& doc) {
-    TNoFrames dlg(&doc);
+void sbNoFramesClick(const TEditContext& ctx) {
+    TNoFrames dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    insertLines(doc, composeNoFrames(dlg.messageLines()));
+    insertLines(ctx, composeNoFrames(dlg.messageLines()));
 }
 
 } // namespace
@@ -75,7 +73,7 @@ std::vector<TTagCommand> formFrameCommands() {
         {QStringLiteral("SpeedButton2"), &sbFormClick},
     };
     for (const TFieldKind& kind : fieldKinds())
-        commands.push_back({kind.buttonName, [&kind](THTML& doc) { sbFieldClick(doc, kind); }});
+        commands.push_back({kind.buttonName, [&kind](const TEditContext& ctx) { sbFieldClick(ctx, kind); }});
     commands.push_back({QStringLiteral("sbFrameSet"), &sbFrameSetClick});
     commands.push_back({QStringLiteral("sbFrame"), &sbFrameClick});
     commands.push_back({QStringLiteral("sbNoFrames"), &sbNoFramesClick});

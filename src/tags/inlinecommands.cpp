@@ -1,6 +1,3 @@
-#include "editor/thtml.h"
-#include "editor/tsrichedit.h"
-#include "settings/tprefsrecord.h"
 #include "tags/commands.h"
 #include "tags/inlinetags.h"
 #include "tags/theading.h"
@@ -12,55 +9,55 @@ namespace ts {
 
 namespace {
 
-void insertTag(THTML& doc, const QString& objectName, const QString& text) {
-    insertInlineTag(*doc.RichEdit(), *inlineTag(objectName), text);
+void insertTag(const TEditContext& ctx, const QString& objectName, const QString& text) {
+    insertInlineTag(ctx.editor, *inlineTag(objectName), text);
 }
 
-void insertFixed(THTML& doc, const QString& objectName) {
+void insertFixed(const TEditContext& ctx, const QString& objectName) {
     const TInlineTag& tag = *inlineTag(objectName);
-    insertInlineTag(*doc.RichEdit(), tag, tag.text);
+    insertInlineTag(ctx.editor, tag, tag.text);
 }
 
-void sbHeadingClick(THTML& doc) {
-    THeading dlg(&doc);
+void sbHeadingClick(const TEditContext& ctx) {
+    THeading dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    insertTag(doc, QStringLiteral("sbHeading"), dlg.headingText());
+    insertTag(ctx, QStringLiteral("sbHeading"), dlg.headingText());
 }
 
 // Line break, paragraph, rule, bold, italic and underline, told apart by the button.
-void sbDocStrucClick(THTML& doc, const QString& button) {
+void sbDocStrucClick(const TEditContext& ctx, const QString& button) {
     if (button != QLatin1String("sbHRule")) {
-        insertFixed(doc, button);
+        insertFixed(ctx, button);
         return;
     }
     // Read afresh at every press: a change in the preferences counts at once.
-    if (!TPrefsRecord::load().UseNetscapeExt) {
-        insertTag(doc, button, composeRule());
+    if (!ctx.readSettings().UseNetscapeExt) {
+        insertTag(ctx, button, composeRule());
         return;
     }
-    THR dlg(&doc);
+    THR dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    insertTag(doc, button, dlg.ruleText());
+    insertTag(ctx, button, dlg.ruleText());
 }
 
 // Preformatted, subscript, superscript, strong and emphasis, told apart by the button.
-void sbDocFontClick(THTML& doc, const QString& button) { insertFixed(doc, button); }
+void sbDocFontClick(const TEditContext& ctx, const QString& button) { insertFixed(ctx, button); }
 
-void sbTableRowClick(THTML& doc) { insertFixed(doc, QStringLiteral("sbTR")); }
-void sbTableDataClick(THTML& doc) { insertFixed(doc, QStringLiteral("sbTD")); }
-void sbOrderedListClick(THTML& doc) { insertFixed(doc, QStringLiteral("sbOrdList")); }
-void sbUnOrderedListClick(THTML& doc) { insertFixed(doc, QStringLiteral("sbUnOrdList")); }
-void sbListItemClick(THTML& doc) { insertFixed(doc, QStringLiteral("sbListItem")); }
-void sbMenuListClick(THTML& doc) { insertFixed(doc, QStringLiteral("sbMenuList")); }
-void sbDirectoryListClick(THTML& doc) { insertFixed(doc, QStringLiteral("sbDirList")); }
+void sbTableRowClick(const TEditContext& ctx) { insertFixed(ctx, QStringLiteral("sbTR")); }
+void sbTableDataClick(const TEditContext& ctx) { insertFixed(ctx, QStringLiteral("sbTD")); }
+void sbOrderedListClick(const TEditContext& ctx) { insertFixed(ctx, QStringLiteral("sbOrdList")); }
+void sbUnOrderedListClick(const TEditContext& ctx) { insertFixed(ctx, QStringLiteral("sbUnOrdList")); }
+void sbListItemClick(const TEditContext& ctx) { insertFixed(ctx, QStringLiteral("sbListItem")); }
+void sbMenuListClick(const TEditContext& ctx) { insertFixed(ctx, QStringLiteral("sbMenuList")); }
+void sbDirectoryListClick(const TEditContext& ctx) { insertFixed(ctx, QStringLiteral("sbDirList")); }
 
 } // namespace
 
 std::vector<TTagCommand> inlineTagCommands() {
     // A handler that serves several buttons is told which one was pressed.
-    auto shared = [](const char* button, void (*handler)(THTML&, const QString&)) {
+    auto shared = [](const char* button, void (*handler)(const TEditContext&, const QString&)) {
         const QString name = QString::fromLatin1(button);
-        return TTagCommand{name, [name, handler](THTML& doc) { handler(doc, name); }};
+        return TTagCommand{name, [name, handler](const TEditContext& ctx) { handler(ctx, name); }};
     };
     return {
         {QStringLiteral("sbHeading"), &sbHeadingClick},

@@ -1,10 +1,7 @@
 #include "editor/lineeditor.h"
 #include "editor/primitives.h"
-#include "editor/thtml.h"
-#include "editor/tsrichedit.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
-#include "settings/tprefsrecord.h"
 #include "tags/commands.h"
 #include "tags/tanchor.h"
 #include "tags/timg.h"
@@ -19,28 +16,28 @@ namespace {
 // Columns count characters, and a QString counts UTF-16 units.
 int columnsOf(const QString& s) { return int(s.toUcs4().size()); }
 
-void sbAnchorClick(THTML& doc) {
-    TAnchor dlg(&doc);
+void sbAnchorClick(const TEditContext& ctx) {
+    TAnchor dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
     const QString anchor = dlg.anchorText();
     // The caret lands before "</A>", after the description.
-    insertAtCaret(*doc.RichEdit(), anchor, true, columnsOf(anchor) - 4);
+    insertAtCaret(ctx.editor, anchor, true, columnsOf(anchor) - 4);
 }
 
-void sbImageClick(THTML& doc) {
-    TImg dlg(&doc);
+void sbImageClick(const TEditContext& ctx) {
+    TImg dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    insertLineAtCaretRow(*doc.RichEdit(), dlg.imageTag());
+    insertLineAtCaretRow(ctx.editor, dlg.imageTag());
 }
 
-void sbQuickDocClick(THTML& doc) {
-    if (messages().warnYesNo(&doc, QStringLiteral("Current content will be deleted!! Continue ?")) != Answer::Yes)
-        return;
-    TQuickDoc dlg(&doc);
+void sbQuickDocClick(const TEditContext& ctx) {
+    const QString question = QStringLiteral("Current content will be deleted!! Continue ?");
+    if (messages().warnYesNo(ctx.dialogParent, question) != Answer::Yes) return;
+    TQuickDoc dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
 
     TQuickDocFields fields = dlg.fields();
-    const TPrefsRecord prefs = TPrefsRecord::load();
+    const TPrefsRecord prefs = ctx.readSettings();
     fields.author = prefs.Author;
     fields.email = prefs.EMail;
     // One reading, so date and time cannot fall on either side of midnight.
@@ -50,10 +47,9 @@ void sbQuickDocClick(THTML& doc) {
     const QStringList lines = composeQuickDocument(fields);
 
     // The old text goes in the same undo step, so one Undo gives it back.
-    TSRichEdit& editor = *doc.RichEdit();
+    TLineEditor& editor = ctx.editor;
     TProgramChange change(editor);
-    // Not QsciScintilla::clear(), which also forgets the undo history.
-    editor.SendScintilla(QsciScintillaBase::SCI_CLEARALL);
+    editor.ClearText();
     for (const QString& line : lines) appendLine(editor, line);
 }
 

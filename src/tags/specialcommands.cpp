@@ -1,7 +1,5 @@
 #include "editor/lineeditor.h"
 #include "editor/primitives.h"
-#include "editor/thtml.h"
-#include "editor/tsrichedit.h"
 #include "tags/commands.h"
 #include "tags/timggal.h"
 #include "tags/tparty.h"
@@ -10,18 +8,18 @@ namespace ts {
 
 namespace {
 
-void sbPartyClick(THTML& doc) {
-    TParty dlg(&doc);
+void sbPartyClick(const TEditContext& ctx) {
+    TParty dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    TLineEditor& editor = *doc.RichEdit();
+    TLineEditor& editor = ctx.editor;
     TProgramChange change(editor);
     for (const QString& line : composePartyLines(dlg.Result())) insertLineAtCaretRow(editor, line);
 }
 
-void sbImgGalleryClick(THTML& doc) {
-    TImgGal dlg(&doc);
+void sbImgGalleryClick(const TEditContext& ctx) {
+    TImgGal dlg(ctx.dialogParent);
     if (dlg.exec() != QDialog::Accepted) return;
-    TLineEditor& editor = *doc.RichEdit();
+    TLineEditor& editor = ctx.editor;
     TProgramChange change(editor);
     for (const QString& line : composeGalleryLines(dlg.Result())) appendLine(editor, line);
 }

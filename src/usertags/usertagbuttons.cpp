@@ -2,8 +2,8 @@
 
 #include "editor/primitives.h"
 #include "editor/thtml.h"
-#include "editor/tsrichedit.h"
 #include "platform/command.h"
+#include "tags/commands.h"
 #include "usertags/tusertags.h"
 #include "usertags/usertagstore.h"
 
@@ -39,12 +39,12 @@ void labelUserTagButtons(THTML& doc) {
     }
 }
 
-void sbUserClick(THTML& doc, int number) {
+void sbUserClick(const TEditContext& context, int number) {
     TUserTag tag;
     LoadUserTag(uint8_t(number), tag);
     // Columns count characters, so the caret lands right after the start text.
     const int offset = int(tag.StartTag.toUcs4().size());
-    insertAtCaret(*doc.RichEdit(), tag.StartTag + tag.EndTag, true, offset);
+    insertAtCaret(context.editor, tag.StartTag + tag.EndTag, true, offset);
 }
 
 void connectUserTags(THTML& doc) {
@@ -53,7 +53,7 @@ void connectUserTags(THTML& doc) {
         if (!button) continue;
         QObject::connect(button, &QToolButton::clicked, &doc, [&doc, n] {
             runCommand(&doc, [&] {
-                sbUserClick(doc, n);
+                sbUserClick(editContextOf(doc), n);
                 doc.PosChange();
             });
         });

@@ -1,4 +1,3 @@
-#include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "platform/commondialogs.h"
 #include "support/dialogdriver.h"
@@ -13,9 +12,8 @@
 #include "tags/ttableedit.h"
 #include "tags/tupdown.h"
 #include "support/widgets.h"
-#include "palettefixture.h"
+#include "commandfixture.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -382,21 +380,9 @@ TEST(TableCaptionDialog, AlignStartsAtTopAndMayBeEmptied) {
     EXPECT_EQ(emptied.captionText(), "<CAPTION>Prices</CAPTION>");
 }
 
-// ---- The palette commands ----
+// ---- The palette commands, on a bare editor ----
 
-class FontTableCommands : public ts::test::PaletteFixture {
-protected:
-    QByteArray text() const { return documentText(*doc.RichEdit()); }
-
-    ts::test::DialogDriver dialogs;
-};
-
-TEST_F(FontTableCommands, ButtonsAndPopUpEntriesAreEnabled) {
-    for (const char* name : {"sbQuickFont", "sbColorMixer", "sbTableEdit", "sbTable", "sbTableCaption"})
-        EXPECT_TRUE(doc.Palette().button(QString::fromLatin1(name))->isEnabled()) << name;
-    for (const char* name : {"miQuickFont", "miQuickTable"})
-        EXPECT_TRUE(doc.Palette().action(QString::fromLatin1(name))->isEnabled()) << name;
-}
+using FontTableCommands = ts::test::TagCommandFixture;
 
 TEST_F(FontTableCommands, OneLineBuildersGoAboveTheCaretLineAndCancelWritesNothing) {
     const struct {
@@ -422,12 +408,12 @@ TEST_F(FontTableCommands, OneLineBuildersGoAboveTheCaretLineAndCancelWritesNothi
         press(c.button);
         dialogs.done();
         EXPECT_EQ(text(), "top\r\n" + QByteArray(c.line) + "\r\nabcdef\r\n");
-        EXPECT_EQ(doc.RichEdit()->CaretRow(), 2);
-        EXPECT_EQ(doc.RichEdit()->CaretCol(), 0);
-        EXPECT_EQ(doc.PanelText(1), "modified...");
-        doc.RichEdit()->undo();
+        EXPECT_EQ(e.CaretRow(), 2);
+        EXPECT_EQ(e.CaretCol(), 0);
+        EXPECT_TRUE(e.Modified());
+        e.undo();
         EXPECT_EQ(text(), "top\r\nabcdef\r\n");
-        doc.RichEdit()->SetCaretRow(1);
+        e.SetCaretRow(1);
     }
 }
 
@@ -436,9 +422,9 @@ TEST_F(FontTableCommands, ColorMixerInsertsAtTheCaretAndLeavesItAtTheLineEnd) {
     press("sbColorMixer");
     dialogs.done();
     EXPECT_EQ(text(), "top\r\nabcdef\r\n");
-    EXPECT_EQ(doc.RichEdit()->CaretCol(), 6);
+    EXPECT_EQ(e.CaretCol(), 6);
 
-    doc.RichEdit()->SetCaretCol(3);
+    e.SetCaretCol(3);
     dialogs.expect("TColorMixer", [](QDialog& d) {
         child<QScrollBar>(d, "sbRed")->setValue(255);
         clickOk(d);
@@ -446,8 +432,8 @@ TEST_F(FontTableCommands, ColorMixerInsertsAtTheCaretAndLeavesItAtTheLineEnd) {
     press("sbColorMixer");
     dialogs.done();
     EXPECT_EQ(text(), "top\r\nabc#FF0000def\r\n");
-    EXPECT_EQ(doc.RichEdit()->CaretRow(), 1);
-    EXPECT_EQ(doc.RichEdit()->CaretCol(), 13);
+    EXPECT_EQ(e.CaretRow(), 1);
+    EXPECT_EQ(e.CaretCol(), 13);
 }
 
 TEST_F(FontTableCommands, QuickTableWritesItsLinesAboveTheCaretAsOneUndoStep) {
@@ -459,9 +445,9 @@ TEST_F(FontTableCommands, QuickTableWritesItsLinesAboveTheCaretAsOneUndoStep) {
     dialogs.done();
     EXPECT_EQ(text(), "top\r\n<TABLE BORDER=1 CELLPADDING=0 CELLSPACING=0>\r\n  <CAPTION>Prices</CAPTION>\r\n"
                       "  <TR>\r\n    <TD></TD>\r\n  </TR>\r\n</TABLE>\r\nabcdef\r\n");
-    EXPECT_EQ(doc.RichEdit()->CaretRow(), 7);
-    EXPECT_EQ(doc.RichEdit()->CaretCol(), 0);
-    doc.RichEdit()->undo();
+    EXPECT_EQ(e.CaretRow(), 7);
+    EXPECT_EQ(e.CaretCol(), 0);
+    e.undo();
     EXPECT_EQ(text(), "top\r\nabcdef\r\n");
 }
 

@@ -1,4 +1,3 @@
-#include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "support/dialogdriver.h"
 #include "support/editorfixture.h"
@@ -12,10 +11,9 @@
 #include "tags/tqfdialogs.h"
 #include "tags/tquickform.h"
 #include "tags/tupdown.h"
-#include "palettefixture.h"
+#include "commandfixture.h"
 #include "support/printers.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -35,20 +33,18 @@ namespace {
 using ts::test::child;
 using ts::test::click;
 
-class FormFrameButtons : public ts::test::PaletteFixture {
+class FormFrameButtons : public ts::test::TagCommandFixture {
 protected:
-    QString text() const { return QString::fromUtf8(ts::test::documentText(*doc.RichEdit())); }
+    QString text() const { return QString::fromUtf8(TagCommandFixture::text()); }
     // The lines stand above "abcdef", which stays whole with the caret at its
     // start; one undo takes them all back.
     void expectLines(const QStringList& lines) {
         EXPECT_EQ(text(), "top\r\n" + lines.join("\r\n") + "\r\nabcdef\r\n");
-        EXPECT_EQ(doc.RichEdit()->CaretRow(), 1 + lines.size());
-        EXPECT_EQ(doc.RichEdit()->CaretCol(), 0);
-        doc.RichEdit()->undo();
+        EXPECT_EQ(e.CaretRow(), 1 + lines.size());
+        EXPECT_EQ(e.CaretCol(), 0);
+        e.undo();
         EXPECT_EQ(text(), "top\r\nabcdef\r\n");
     }
-
-    ts::test::DialogDriver dialogs;
 };
 
 TEST_F(FormFrameButtons, EachFieldButtonWritesWhatItsDialogGathers) {
@@ -107,7 +103,7 @@ TEST_F(FormFrameButtons, CancelInAnyDialogWritesNothing) {
         press(button);
         dialogs.done();
         EXPECT_EQ(text(), "top\r\nabcdef\r\n");
-        EXPECT_FALSE(doc.RichEdit()->isUndoAvailable());
+        EXPECT_FALSE(e.isUndoAvailable());
     }
 }
 
@@ -209,7 +205,7 @@ TEST_F(FormFrameButtons, QuickFormWritesItsListBetweenFormLines) {
     dialogs.done();
     expectLines({R"(<FORM ACTION="a" METHOD="" ENCTYPE="">)", R"(  <INPUT TYPE="Reset" NAME="r" VALUE="">)",
                  R"(  <SELECT NAME="">)", "    <OPTION>", "    <OPTION>b", "  </SELECT><BR>", "</FORM>"});
-    EXPECT_FALSE(doc.RichEdit()->isUndoAvailable());
+    EXPECT_FALSE(e.isUndoAvailable());
 }
 
 TEST_F(FormFrameButtons, QuickFormEmptyOrCancelledLeavesAnEmptyForm) {

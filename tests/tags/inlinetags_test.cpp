@@ -1,10 +1,7 @@
-#include "editor/thtml.h"
 #include "editor/tsrichedit.h"
-#include "support/freshregistry.h"
-#include "tags/commands.h"
 #include "tags/inlinetags.h"
+#include "commandfixture.h"
 
-#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -89,24 +86,54 @@ TEST(InlineTags, EachFixedButtonInsertsAtTheCaretAndPlacesIt) {
     }
 }
 
-TEST(InlineTags, EveryPaletteButtonWritesItsTagIntoTheDocument) {
-    ts::test::ScopedPlatform platform;
-    ts::test::FreshRegistry registry;
-    THTML doc;
-    ts::connectTagCommands(doc);
+using InlineTagCommands = ts::test::TagCommandFixture;
+
+TEST_F(InlineTagCommands, EachButtonsCommandWritesItsTagIntoTheDocument) {
     for (const Expected& x : kButtons) {
         if (x.source == TInlineSource::HeadingDialog) continue;
         SCOPED_TRACE(x.name);
-        doc.RichEdit()->SetDocumentBytes("abcdef\r\n");
-        doc.RichEdit()->SetCaretRow(0);
-        doc.RichEdit()->SetCaretCol(3);
-        QToolButton* button = doc.Palette().button(QString::fromLatin1(x.name));
-        ASSERT_NE(button, nullptr);
-        EXPECT_TRUE(button->isEnabled());
-        button->click();
-        EXPECT_EQ(text(*doc.RichEdit()), x.primitive == AtCaret ? QByteArray("abc") + x.text + "def\r\n"
-                                                                : QByteArray(x.text) + "\r\nabcdef\r\n");
+        e.SetDocumentBytes("abcdef\r\n");
+        e.SetCaretRow(0);
+        e.SetCaretCol(3);
+        press(x.name);
+        EXPECT_EQ(text(), x.primitive == AtCaret ? QByteArray("abc") + x.text + "def\r\n"
+                                                 : QByteArray(x.text) + "\r\nabcdef\r\n");
     }
+    EXPECT_TRUE(platform.boxes.shown.empty());
+}
+
+TEST_F(InlineTagCommands, RuleAsksForItsHeightOnlyWhileTheNetscapeExtensionsAreOn) {
+    // The preference counts from the next press on.
+    ts::test::setPreference("UseNetscapeExt", true);
+    dialogs.expect("THR", [](QDialog& d) {
+        ts::test::set(d, "eHRHeight", "4");
+        ts::test::click(d, "bbOK");
+    });
+    press("sbHRule");
+    dialogs.done();
+    ts::test::setPreference("UseNetscapeExt", false);
+    press("sbHRule");
+    EXPECT_EQ(text(), "top\r\n<HR SIZE=4>\r\n<HR>\r\nabcdef\r\n");
+
+    // A context may bring its own preferences.
+    context.readSettings = [] {
+        TPrefsRecord prefs;
+        prefs.UseNetscapeExt = true;
+        return prefs;
+    };
+    dialogs.expect("THR", [](QDialog& d) { ts::test::click(d, "bbCancel"); });
+    press("sbHRule");
+    dialogs.done();
+    EXPECT_EQ(text(), "top\r\n<HR SIZE=4>\r\n<HR>\r\nabcdef\r\n");
+    EXPECT_TRUE(platform.boxes.shown.empty());
+}
+
+TEST_F(InlineTagCommands, ADamagedPreferenceFailsOnlyTheRule) {
+    ts::test::setPreference("UseNetscapeExt", QStringLiteral("yes"));
+    press("sbHRule");
+    EXPECT_EQ(platform.boxes.texts(), QStringList{"Ungültiger Datentyp für 'UseNetscapeExt'"});
+    press("sbBold");
+    EXPECT_EQ(text(), "top\r\nabc<B></B>def\r\n");
 }
 
 TEST(InlineTags, BoldWithASelectionNeitherWrapsNorReplacesIt) {

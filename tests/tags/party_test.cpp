@@ -1,14 +1,13 @@
-#include "editor/thtml.h"
 #include "editor/tsrichedit.h"
 #include "support/dialogdriver.h"
 #include "support/freshregistry.h"
 #include "support/testenv.h"
-#include "tags/commands.h"
 #include "tags/filebrowser.h"
 #include "tags/party.h"
 #include "tags/timggal.h"
 #include "tags/tparty.h"
 #include "support/widgets.h"
+#include "commandfixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -101,34 +100,27 @@ TEST(GalleryLines, RowsBordersAndLinks) {
     EXPECT_EQ(ts::composeGalleryLines(f), (QStringList{"<H1>Holiday</H1>", "<TABLE BORDER=0>", "</TABLE>"}));
 }
 
-// A document window with the tag commands, as the frame makes one.
-struct Document {
-    ts::test::ScopedPlatform platform;
-    ts::test::FreshRegistry registry;
-    THTML doc;
-    ts::test::DialogDriver dialogs;
-    Document() { ts::connectTagCommands(doc); }
-    QString text() const {
-        const std::string_view v = doc.RichEdit()->DocumentBytes();
-        return QString::fromUtf8(v.data(), static_cast<qsizetype>(v.size()));
-    }
-    // Presses a palette button; act answers the modal dialog it opens.
+// The tag commands on a bare editor.
+class DialogCommand : public ts::test::TagCommandFixture {
+protected:
+    // Runs a palette button's command; act answers the modal dialog it opens.
     template <typename Dialog>
-    void press(const char* button, std::function<void(Dialog&)> act) {
+    void pressAnswering(const char* button, std::function<void(Dialog&)> act) {
         dialogs.expect<Dialog>(Dialog::staticMetaObject.className(), std::move(act));
-        doc.Palette().button(QString::fromLatin1(button))->click();
+        press(button);
         dialogs.done();
     }
 };
+using PartyCommand = DialogCommand;
+using GalleryCommand = DialogCommand;
 
 using ts::test::child;
 
-TEST(PartyDialog, WritesAboveTheCaretLineWithChosenColoursAsOneUndoStep) {
-    Document d;
-    d.doc.RichEdit()->SetDocumentBytes("first\r\nsecond\r\n");
-    d.doc.RichEdit()->SetCaretRow(1);
-    d.platform.dialogs.colorAnswers = {QColor(255, 0, 0)};
-    d.press<TParty>("sbParty", [](TParty& dlg) {
+TEST_F(PartyCommand, WritesAboveTheCaretLineWithChosenColoursAsOneUndoStep) {
+    e.SetDocumentBytes("first\r\nsecond\r\n");
+    e.SetCaretRow(1);
+    platform.dialogs.colorAnswers = {QColor(255, 0, 0)};
+    pressAnswering<TParty>("sbParty", [](TParty& dlg) {
         EXPECT_EQ(dlg.windowTitle(), "\"Party\" - tag");
         auto* use = child<QCheckBox>(dlg, "cbUseColors");
         auto* two = child<QToolButton>(dlg, "sbCol2");
@@ -143,14 +135,14 @@ TEST(PartyDialog, WritesAboveTheCaretLineWithChosenColoursAsOneUndoStep) {
         child<QLineEdit>(dlg, "ePartyText")->setText("ab");
         child<QPushButton>(dlg, "bbOK")->click();
     });
-    EXPECT_EQ(d.text(), "first\r\n<FONT SIZE=+4 COLOR=#000000>a</FONT>\r\n<FONT SIZE=+3 COLOR=#FF0000>b</FONT>\r\n"
+    EXPECT_EQ(text(), "first\r\n<FONT SIZE=+4 COLOR=#000000>a</FONT>\r\n<FONT SIZE=+3 COLOR=#FF0000>b</FONT>\r\n"
                         "<BR>\r\nsecond\r\n");
-    EXPECT_EQ(d.doc.RichEdit()->CaretRow(), 4);
-    d.doc.RichEdit()->undo();
-    EXPECT_EQ(d.text(), "first\r\nsecond\r\n");
+    EXPECT_EQ(e.CaretRow(), 4);
+    e.undo();
+    EXPECT_EQ(text(), "first\r\nsecond\r\n");
 
-    d.press<TParty>("sbParty", [](TParty& dlg) { child<QPushButton>(dlg, "bbCancel")->click(); });
-    EXPECT_EQ(d.text(), "first\r\nsecond\r\n");
+    pressAnswering<TParty>("sbParty", [](TParty& dlg) { child<QPushButton>(dlg, "bbCancel")->click(); });
+    EXPECT_EQ(text(), "first\r\nsecond\r\n");
 }
 
 TEST(PartyDialog, RandomColoursComeFromTheTableAndFollowTheClock) {
@@ -185,12 +177,11 @@ struct Pictures {
     QTemporaryDir dir;
 };
 
-TEST(GalleryDialog, ChoosesPicturesAndAppendsTheTableAtTheEnd) {
-    Document d;
+TEST_F(GalleryCommand, ChoosesPicturesAndAppendsTheTableAtTheEnd) {
     Pictures pictures;
-    d.doc.RichEdit()->SetDocumentBytes("<BODY>\r\n");
-    d.doc.RichEdit()->SetCaretRow(0);
-    d.press<TImgGal>("sbImgGallery", [&](TImgGal& dlg) {
+    e.SetDocumentBytes("<BODY>\r\n");
+    e.SetCaretRow(0);
+    pressAnswering<TImgGal>("sbImgGallery", [&](TImgGal& dlg) {
         EXPECT_EQ(dlg.windowTitle(), "Image Gallery");
         dlg.Browser().SetDirectory(pictures.dir.path());
         // Masks match without regard to case, as users of picture folders expect.
@@ -220,14 +211,14 @@ TEST(GalleryDialog, ChoosesPicturesAndAppendsTheTableAtTheEnd) {
         EXPECT_FALSE(child<QLineEdit>(dlg, "eBorder")->isEnabled());
         child<QPushButton>(dlg, "bbOK")->click();
     });
-    ASSERT_EQ(d.platform.boxes.shown.size(), 3u);
-    EXPECT_EQ(d.platform.boxes.shown[0].text, "'x' ist kein gültiger Integerwert");
-    EXPECT_TRUE(d.platform.boxes.shown[1].text.contains("between 1 and 255"));
-    EXPECT_EQ(d.text(), "<BODY>\r\n<H1>Mine</H1>\r\n<TABLE BORDER=0>\r\n  <TR>\r\n"
+    ASSERT_EQ(platform.boxes.shown.size(), 3u);
+    EXPECT_EQ(platform.boxes.shown[0].text, "'x' ist kein gültiger Integerwert");
+    EXPECT_TRUE(platform.boxes.shown[1].text.contains("between 1 and 255"));
+    EXPECT_EQ(text(), "<BODY>\r\n<H1>Mine</H1>\r\n<TABLE BORDER=0>\r\n  <TR>\r\n"
                         "    <TD><IMG SRC=\"a.jpg\"></TD>\r\n    <TD><IMG SRC=\"c.png\"></TD>\r\n  </TR>\r\n"
                         "  <TR>\r\n    <TD><IMG SRC=\"c.png\"></TD>\r\n</TABLE>\r\n");
-    d.doc.RichEdit()->undo();
-    EXPECT_EQ(d.text(), "<BODY>\r\n");
+    e.undo();
+    EXPECT_EQ(text(), "<BODY>\r\n");
 }
 
 } // namespace

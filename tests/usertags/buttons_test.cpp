@@ -1,13 +1,16 @@
 #include "editor/thtml.h"
 #include "editor/tsrichedit.h"
+#include "platform/command.h"
 #include "support/editorfixture.h"
 #include "support/waitfor.h"
+#include "tags/editcontext.h"
 #include "usertags/usertagbuttons.h"
 #include "usertagsfixture.h"
 
 #include <QTest>
 #include <QTextDocument>
 #include <QToolButton>
+#include <QWidget>
 
 using namespace ts;
 using ts::test::documentText;
@@ -32,7 +35,18 @@ protected:
     THTML doc;
 };
 
-TEST_F(UserTagButtons, PressPutsStartAndEndAroundTheCaret) {
+// A user tag's insertion on a bare editor, run as a press runs it.
+class UserTagInsertion : public ts::test::UserTagsTest {
+protected:
+    void insert(int n) {
+        runCommand(&window, [&] { sbUserClick(context, n); });
+    }
+    QWidget window;
+    TSRichEdit editor;
+    TEditContext context{editor, &window};
+};
+
+TEST_F(UserTagInsertion, PutsStartAndEndAroundTheCaret) {
     struct Case {
         TUserTag tag;
         const char* line;
@@ -49,18 +63,17 @@ TEST_F(UserTagButtons, PressPutsStartAndEndAroundTheCaret) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.after);
         storeTag(6, c.tag);
-        doc.RichEdit()->SetDocumentBytes(QByteArray(c.line) + "\r\nnext\r\n");
-        doc.RichEdit()->ClearModified();
-        doc.RichEdit()->SetCaretRow(0);
-        doc.RichEdit()->SetCaretCol(c.col);
-        press(6);
-        EXPECT_EQ(documentText(*doc.RichEdit()), QByteArray(c.after) + "\r\nnext\r\n");
-        EXPECT_EQ(doc.RichEdit()->CaretRow(), 0);
-        EXPECT_EQ(doc.RichEdit()->CaretCol(), c.caretCol);
-        EXPECT_EQ(doc.PanelText(0), QStringLiteral("%1:0").arg(c.caretCol));
+        editor.SetDocumentBytes(QByteArray(c.line) + "\r\nnext\r\n");
+        editor.ClearModified();
+        editor.SetCaretRow(0);
+        editor.SetCaretCol(c.col);
+        insert(6);
+        EXPECT_EQ(documentText(editor), QByteArray(c.after) + "\r\nnext\r\n");
+        EXPECT_EQ(editor.CaretRow(), 0);
+        EXPECT_EQ(editor.CaretCol(), c.caretCol);
         // One press, one undo step.
-        doc.RichEdit()->undo();
-        EXPECT_EQ(documentText(*doc.RichEdit()), QByteArray(c.line) + "\r\nnext\r\n");
+        editor.undo();
+        EXPECT_EQ(documentText(editor), QByteArray(c.line) + "\r\nnext\r\n");
         ts::registryStore().writeValue(hkey::CurrentUser, userTagKeyPath(6), "StartTag", RegData::string(""));
         ts::registryStore().writeValue(hkey::CurrentUser, userTagKeyPath(6), "EndTag", RegData::string(""));
     }
@@ -96,6 +109,9 @@ TEST_F(UserTagButtons, PressReadsTheStoreWhileCaptionsWaitForTheNextResize) {
 
     press(3);
     EXPECT_EQ(documentText(*doc.RichEdit()), "<NEW></NEW>");
+    EXPECT_EQ(doc.PanelText(0), "5:0");
+    doc.RichEdit()->undo();
+    EXPECT_TRUE(doc.RichEdit()->IsEmpty());
     EXPECT_EQ(userButton(doc, 3)->text(), "Old");
     EXPECT_EQ(userButton(second, 3)->text(), "Old");
 
