@@ -31,12 +31,6 @@
 
 namespace {
 
-TSRichEdit::Eol editorEol(ts::LineBreak lineBreak) {
-    return lineBreak == ts::LineBreak::Lf   ? TSRichEdit::Eol::Lf
-           : lineBreak == ts::LineBreak::Cr ? TSRichEdit::Eol::Cr
-                                            : TSRichEdit::Eol::CrLf;
-}
-
 // One question about files on disk at a time, whichever document asks.
 bool g_diskQuestionOpen = false;
 
@@ -137,9 +131,7 @@ void THTML::startJournal(bool fileBased, const ts::FileIdentity& base) {
                                              .arg(Caption(), reason));
         });
     }
-    const ts::LineBreak lineBreak = m_richEdit->LineBreak() == TSRichEdit::Eol::Lf   ? ts::LineBreak::Lf
-                                    : m_richEdit->LineBreak() == TSRichEdit::Eol::Cr ? ts::LineBreak::Cr
-                                                                                     : ts::LineBreak::CrLf;
+    const ts::LineBreak lineBreak = m_richEdit->LineBreak();
     m_journal->Reset({m_fileName, m_format, lineBreak, base}, fileBased);
 }
 
@@ -204,7 +196,7 @@ void THTML::LoadDocument() {
     }
     m_richEdit->EndLoad();
     m_format = shape.format;
-    m_richEdit->SetLineBreak(editorEol(shape.lineBreak));
+    m_richEdit->SetLineBreak(shape.lineBreak);
 
     if (prefs.ShowComp) sbComponentsClick();
     SetCaption(named);
@@ -224,7 +216,7 @@ void THTML::InitNewDocument(bool noTemplate) {
     if (prefs.DocMaxi) maximiseInFrame();
 
     m_format = ts::DocumentFormat{};
-    m_richEdit->SetLineBreak(TSRichEdit::Eol::CrLf);
+    m_richEdit->SetLineBreak(ts::LineBreak::CrLf);
     if (prefs.MinDoc && !noTemplate) {
         const QDateTime now = ts::clock().now();
         const QStringList lines = newDocumentTemplate(ts::clock().shortDate(now.date()),
@@ -263,7 +255,7 @@ void THTML::RecoverDocument(const ts::RecoveredDocument& recovered) {
     m_fileName = recovered.header.fileName;
     m_format = recovered.header.format;
     m_richEdit->SetDocumentBytes(recovered.text);
-    m_richEdit->SetLineBreak(editorEol(recovered.header.lineBreak));
+    m_richEdit->SetLineBreak(recovered.header.lineBreak);
     SetCaption(m_fileName);
     m_richEdit->SetUnsaved();
     // The file keeps the identity it had when the journal began, so that a
@@ -450,7 +442,7 @@ void THTML::reloadFile() {
     m_richEdit->ReplaceDocumentBytes(loaded.utf8);
     loaded.utf8.clear();
     m_format = loaded.format;
-    m_richEdit->SetLineBreak(editorEol(loaded.lineBreak));
+    m_richEdit->SetLineBreak(loaded.lineBreak);
     m_richEdit->ClearModified();
     m_richEdit->SetCaretRow(row);
     m_richEdit->SetCaretCol(col);

@@ -220,7 +220,7 @@ TEST(OpenDocument, LineBreaksOfTheFileAreKept) {
     doc.SetFileName(path);
     doc.LoadDocument();
     EXPECT_EQ(text(doc), QByteArray("a\nb\r\nc\rd"));
-    EXPECT_EQ(doc.RichEdit()->LineBreak(), TSRichEdit::Eol::Lf);
+    EXPECT_EQ(doc.RichEdit()->LineBreak(), ts::LineBreak::Lf);
     EXPECT_EQ(doc.LineCount(), 4);
 }
 
