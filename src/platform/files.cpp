@@ -42,7 +42,7 @@ int writeAll(int fd, std::span<const std::string_view> pieces) {
 int readAll(int fd, QByteArray& out, qsizetype sizeHint) {
     // One byte more than expected, so the end shows without growing the
     // buffer; a file that grows meanwhile is read to its new end.
-    out.resize(std::max<qsizetype>(sizeHint, 0) + 1);
+    out = QByteArray(std::max<qsizetype>(sizeHint, 0) + 1, Qt::Uninitialized);
     qsizetype got = 0;
     for (;;) {
         if (got == out.size()) out.resize(out.size() * 2);
