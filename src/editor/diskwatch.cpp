@@ -1,7 +1,6 @@
 #include "editor/diskwatch.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileSystemWatcher>
 #include <QHash>
 #include <QPointer>
@@ -30,7 +29,7 @@ public:
     void watch(const QString& path) {
         // A file that is not there (now) cannot be watched; the next look
         // at the documents tries again.
-        if (!m_watcher->files().contains(path) && QFile::exists(path)) m_watcher->addPath(path);
+        if (!m_watcher->files().contains(path) && FileIdentity::of(path).exists) m_watcher->addPath(path);
     }
 
 private:

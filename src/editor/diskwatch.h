@@ -1,5 +1,5 @@
 #pragma once
-#include "editor/docfile.h"
+#include "platform/files.h"
 
 #include <QObject>
 #include <QString>

@@ -1,9 +1,11 @@
 #pragma once
+#include "platform/files.h"
+#include "platform/text.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
 #include <optional>
-#include <span>
 #include <string_view>
 
 class QWidget;
@@ -17,26 +19,7 @@ class QWidget;
 // Files with NUL bytes are refused: the editor cannot hold them.
 namespace ts {
 
-// What a file looked like at one moment. Two looks that differ mean that the
-// file was written, replaced or deleted in between.
-struct FileIdentity {
-    bool exists = false;
-    qint64 size = -1;
-    qint64 mtimeNs = 0;
-    qint64 ctimeNs = 0;
-    quint64 device = 0;
-    quint64 inode = 0;
-    // Only size and modification time are known (a journal of an earlier version).
-    bool partial = false;
-
-    // The file the path names now.
-    static FileIdentity of(const QString& path);
-    // Whether nothing tells the two apart; a partial look compares only what it knows.
-    bool same(const FileIdentity& other) const;
-};
-
 enum class TextEncoding { Utf8, Windows1252 };
-enum class LineBreak { CrLf, Lf, Cr };
 
 // How a document's text becomes the bytes of its file. A new document is
 // UTF-8 without a byte-order mark; `bom` only applies to UTF-8.
@@ -52,13 +35,6 @@ struct LoadedDocument {
     LineBreak lineBreak = LineBreak::CrLf; // for the editor's end-of-line mode
     FileIdentity identity;               // of the file that was read, as it was opened
 };
-
-// Strict: no overlong forms, no surrogates, nothing above U+10FFFF.
-bool isValidUtf8(std::string_view s);
-
-// The length (1 to 4) of the valid UTF-8 character at the start of s, which
-// is stored in *c; 0 when s is empty or does not start with one.
-int decodeUtf8Char(std::string_view s, char32_t* c);
 
 // The text of a file's bytes; nothing when they hold a NUL byte. Valid UTF-8
 // comes back in the same buffer (minus a byte-order mark), so pass it moved.
@@ -103,44 +79,8 @@ struct EncodedDocument {
 };
 EncodedDocument encodeDocument(std::string_view utf8, const DocumentFormat& format);
 
-// The first line break of the text (CR LF, LF or CR); CR LF when it has none.
-LineBreak detectLineBreak(std::string_view text);
-QByteArray lineBreakBytes(LineBreak lineBreak);
-
-// Replaces the content of the file at `path` by the concatenated pieces so
-// that the file is whole at every moment: either the old or the new content,
-// whatever happens (crash, kill, full disk).
-// - Normally the bytes go to a temporary file beside the target, which is
-//   synced and renamed over it; the file keeps its permission bits and group,
-//   a new file gets 0666 less the umask.
-// - A symbolic link (or a chain of them, or a dangling one) is followed: the
-//   file it points to is replaced, the link stays.
-// - A file with several hard links, one owned by another user, one whose group
-//   cannot be kept, or one in a folder where no new file can be made is
-//   overwritten in place, so links and owner stay: its old content is first
-//   copied to a synced backup (beside it, or in the temporary folder), which
-//   restores it when the write fails and is removed after success. A save
-//   killed meanwhile leaves the backup, found by unfinishedSaveBackup.
-// - The temporary file and the backup have names the next save of the file
-//   knows; it removes what a killed save left there, and waits while another
-//   process is saving the same file.
-// - A file the user may not write to (as open() would judge it) is refused.
-// Throws TError naming the file when the content cannot be written; the old
-// content is then intact and no temporary file is left behind.
-// Gives the identity of the file written, taken from the file itself while it
-// was open: a change made by someone else afterwards differs from it.
-FileIdentity saveFileAtomically(const QString& path, std::span<const std::string_view> pieces);
-inline FileIdentity saveFileAtomically(const QString& path, std::string_view bytes) {
-    return saveFileAtomically(path, std::span<const std::string_view>(&bytes, 1));
-}
-
-// The backup an in-place save left because it did not finish (the file may
-// be torn), or empty when there is none or a save of the file is running.
-QString unfinishedSaveBackup(const QString& path);
-// Writes that backup's content back into the file, in place, and removes the
-// backup; nothing when there is none. Throws TError naming the file.
-void restoreSaveBackup(const QString& path);
-// Tells the user of such a backup and restores it when the answer is Yes.
+// Tells the user of the backup an unfinished save left (unfinishedSaveBackup)
+// and restores it when the answer is Yes.
 void offerSaveBackup(QWidget* parent, const QString& path);
 
 // Writes an encoded document with saveFileAtomically.

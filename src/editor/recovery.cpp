@@ -1,5 +1,7 @@
 #include "editor/recovery.h"
 
+#include "editor/journalformat.h"
+
 #include "platform/clock.h"
 #include "platform/terror.h"
 
@@ -8,45 +10,23 @@
 #include <QFileInfo>
 #include <QUuid>
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
-#include <optional>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace ts {
 
+using namespace journal;
+
 namespace {
 
 QString g_folder;
-
-constexpr char kMagic[] = "TAGSMITH-JOURNAL 1\n";
-constexpr qsizetype kMagicSize = sizeof(kMagic) - 1;
-const QString kSuffix = QStringLiteral(".journal");
-// A whole text being written beside its journal.
-const QString kTempSuffix = QStringLiteral(".tmp");
-
-quint32 crc32Update(quint32 c, const char* data, qsizetype size) {
-    static const std::array<quint32, 256> table = [] {
-        std::array<quint32, 256> t{};
-        for (quint32 i = 0; i < 256; ++i) {
-            quint32 c = i;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    for (qsizetype i = 0; i < size; ++i) c = table[(c ^ static_cast<unsigned char>(data[i])) & 0xFF] ^ (c >> 8);
-    return c;
-}
-quint32 crc32(const char* data, qsizetype size) { return crc32Update(0xFFFFFFFFu, data, size) ^ 0xFFFFFFFFu; }
 
 void putU64(QByteArray& out, quint64 v) {
     char b[8];
@@ -84,56 +64,7 @@ QByteArray lengthRecord(qint64 length) {
     return r;
 }
 
-bool writeAll(int fd, const char* p, size_t n) {
-    while (n > 0) {
-        const ssize_t w = ::write(fd, p, n);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        p += w;
-        n -= static_cast<size_t>(w);
-    }
-    return true;
-}
-
-// So that a journal renamed into place stays there after a crash. Some file
-// systems cannot sync folders; they need not.
-void syncFolder(const QString& folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-class Reader {
-public:
-    Reader(const char* p, qsizetype n) : m_p(p), m_end(p + n) {}
-    bool atEnd() const { return m_p == m_end; }
-    bool u8(quint8& v) {
-        if (m_end - m_p < 1) return false;
-        v = static_cast<quint8>(*m_p++);
-        return true;
-    }
-    bool u64(quint64& v) {
-        if (m_end - m_p < 8) return false;
-        v = 0;
-        for (int i = 0; i < 8; ++i) v |= quint64(static_cast<unsigned char>(m_p[i])) << (8 * i);
-        m_p += 8;
-        return true;
-    }
-    bool bytes(std::string_view& s) {
-        quint64 n = 0;
-        if (!u64(n) || quint64(m_end - m_p) < n) return false;
-        s = std::string_view(m_p, n);
-        m_p += n;
-        return true;
-    }
-
-private:
-    const char* m_p;
-    const char* m_end;
-};
+bool writeBytes(int fd, const char* p, qsizetype n) { return writeAll(fd, std::string_view(p, size_t(n))) == 0; }
 
 } // namespace
 
@@ -174,27 +105,23 @@ void setRecoveryFolder(const QString& folder) { g_folder = folder; }
 
 // --- JournalLock ---
 
-JournalLock::~JournalLock() {
-    if (m_fd >= 0) ::close(m_fd);
-}
+JournalLock::~JournalLock() = default;
 
 bool JournalLock::acquire(const QString& path) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
+    int err = 0;
+    m_file = lockFile(QFile::encodeName(path), false, &err);
+    if (!m_file) {
+        errno = err;
         return false;
     }
-    m_fd = fd;
     m_path = path;
     return true;
 }
 
 void JournalLock::removeAndRelease() {
-    if (m_fd < 0) return;
+    if (!m_file) return;
     ::unlink(QFile::encodeName(m_path).constData());
-    ::close(m_fd);
-    m_fd = -1;
+    m_file.close();
 }
 
 // --- TDocumentJournal ---
@@ -256,20 +183,22 @@ void TDocumentJournal::Snapshot::write() {
     // Written beside the journal and renamed over it when whole: a crash
     // meanwhile leaves the journal as it was.
     const QByteArray temp = QFile::encodeName(path + kTempSuffix);
-    const int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    bool written = fd >= 0 && writeAll(fd, head.constData(), size_t(head.size()));
+    FileHandle file = FileHandle::open(temp, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = file.get();
+    bool written = fd >= 0 && writeBytes(fd, head.constData(), head.size());
     for (qsizetype at = 0; written && at < text.size() && !cancelled; at += kPiece)
-        written = writeAll(fd, text.constData() + at, size_t(std::min(kPiece, text.size() - at)));
-    written = written && writeAll(fd, tail.constData(), size_t(tail.size())) && !cancelled && ::fdatasync(fd) == 0;
+        written = writeBytes(fd, text.constData() + at, std::min(kPiece, text.size() - at));
+    written = written && writeBytes(fd, tail.constData(), tail.size()) && !cancelled && ::fdatasync(fd) == 0;
     error = written ? 0 : errno;
-    if (fd >= 0) ::close(fd);
+    file.close();
     text = QByteArray();
     if (!written || cancelled || ::rename(temp.constData(), QFile::encodeName(path).constData()) != 0) {
         if (!error) error = cancelled ? 0 : errno;
         ::unlink(temp.constData());
         return;
     }
-    syncFolder(folder);
+    // So that the journal renamed into place stays there after a crash.
+    syncFolder(QFile::encodeName(folder));
     size = head.size() + qint64(n) - payload.size();
     ok = true;
 }
@@ -309,8 +238,7 @@ void TDocumentJournal::Discard() {
     m_pending.clear();
     m_pendingSince = -1;
     m_needSnapshot = false;
-    if (m_fd >= 0) ::close(m_fd);
-    m_fd = -1;
+    m_file.close();
     if (m_onDisk || m_lock.held()) {
         QFile::remove(m_path);
         m_lock.removeAndRelease();
@@ -456,8 +384,8 @@ bool TDocumentJournal::writeFileBased() {
     const qint64 length = static_cast<qint64>(m_text().size());
     const QByteArray content = QByteArray(kMagic, kMagicSize) +
                                batch(headerRecord(true) + m_pending + lengthRecord(length) + timeRecord());
-    m_fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0600);
-    if (m_fd < 0 || !writeAll(m_fd, content.constData(), size_t(content.size())) || ::fdatasync(m_fd) != 0) {
+    m_file = FileHandle::open(QFile::encodeName(m_path), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0600);
+    if (!m_file || !writeBytes(m_file.get(), content.constData(), content.size()) || ::fdatasync(m_file.get()) != 0) {
         fail(QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
@@ -470,8 +398,8 @@ bool TDocumentJournal::writeFileBased() {
 
 bool TDocumentJournal::appendPending() {
     const QByteArray b = batch(m_pending + lengthRecord(static_cast<qint64>(m_text().size())) + timeRecord());
-    if (m_fd < 0) m_fd = ::open(QFile::encodeName(m_path).constData(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (m_fd < 0 || !writeAll(m_fd, b.constData(), size_t(b.size())) || ::fdatasync(m_fd) != 0) {
+    if (!m_file) m_file = FileHandle::open(QFile::encodeName(m_path), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (!m_file || !writeBytes(m_file.get(), b.constData(), b.size()) || ::fdatasync(m_file.get()) != 0) {
         fail(QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
@@ -548,177 +476,12 @@ bool TDocumentJournal::finishSnapshot(std::shared_ptr<Snapshot> job) {
         return false;
     }
     // The journal file was replaced: the next append opens the new one.
-    if (m_fd >= 0) ::close(m_fd);
-    m_fd = -1;
+    m_file.close();
     m_onDisk = true;
     m_holdsText = true;
     m_size = job->size;
     if (writeNow) return write();
     return true;
-}
-
-// --- replay ---
-
-RecoveredDocument replayJournal(const QString& journalPath) {
-    RecoveredDocument doc;
-    doc.journalPath = journalPath;
-    doc.header.fileName = QFileInfo(journalPath).fileName();
-    QFile file(journalPath);
-    if (!file.open(QIODevice::ReadOnly)) {
-        doc.problem = QStringLiteral("the journal cannot be read");
-        return doc;
-    }
-    const QByteArray all = file.readAll();
-    if (!all.startsWith(QByteArray(kMagic, kMagicSize))) {
-        doc.problem = QStringLiteral("the journal is damaged");
-        return doc;
-    }
-    auto damaged = [&] {
-        doc.problem = QStringLiteral("the journal is damaged");
-        doc.text.clear();
-        return doc;
-    };
-    qsizetype at = kMagicSize;
-    bool haveHeader = false, haveText = false;
-    // The rest of the file's identity, recorded before the header by this version.
-    std::optional<std::array<quint64, 3>> identity;
-    while (at < all.size()) {
-        // A batch cut short at the end is a write that never finished: the
-        // text as of the batch before it is whole.
-        if (all.size() - at < 8) break;
-        quint32 n = 0, crc = 0;
-        for (int i = 0; i < 4; ++i) n |= quint32(static_cast<unsigned char>(all[at + i])) << (8 * i);
-        for (int i = 0; i < 4; ++i) crc |= quint32(static_cast<unsigned char>(all[at + 4 + i])) << (8 * i);
-        if (all.size() - at - 8 < qsizetype(n)) break;
-        const char* p = all.constData() + at + 8;
-        const bool last = at + 8 + qsizetype(n) == all.size();
-        if (crc32(p, n) != crc) {
-            if (last && haveText) break;
-            return damaged();
-        }
-        at += 8 + qsizetype(n);
-        Reader r(p, n);
-        while (!r.atEnd()) {
-            quint8 kind = 0;
-            r.u8(kind);
-            quint64 a = 0, b = 0;
-            std::string_view s;
-            switch (kind) {
-            case 'H': {
-                quint8 enc = 0, bom = 0, eol = 0, fileBased = 0;
-                if (!r.bytes(s) || !r.u8(enc) || !r.u8(bom) || !r.u8(eol) || !r.u8(fileBased) || !r.u64(a) || !r.u64(b))
-                    return damaged();
-                doc.header.fileName = QString::fromUtf8(s.data(), qsizetype(s.size()));
-                doc.header.format = {enc == 1 ? TextEncoding::Windows1252 : TextEncoding::Utf8, bom == 1};
-                doc.header.lineBreak = eol == 1 ? LineBreak::Lf : eol == 2 ? LineBreak::Cr : LineBreak::CrLf;
-                doc.header.base = FileIdentity{};
-                if (static_cast<qint64>(a) >= 0) {
-                    doc.header.base.exists = true;
-                    doc.header.base.size = static_cast<qint64>(a);
-                    doc.header.base.mtimeNs = static_cast<qint64>(b);
-                    doc.header.base.partial = !identity;
-                    if (identity) {
-                        doc.header.base.ctimeNs = static_cast<qint64>((*identity)[0]);
-                        doc.header.base.device = (*identity)[1];
-                        doc.header.base.inode = (*identity)[2];
-                    }
-                }
-                haveHeader = true;
-                if (fileBased) {
-                    if (!FileIdentity::of(doc.header.fileName).same(doc.header.base)) {
-                        doc.problem = QStringLiteral("its file has been changed on disk since");
-                        return doc;
-                    }
-                    try {
-                        doc.text = loadDocumentFile(doc.header.fileName).utf8;
-                    } catch (const TError& e) {
-                        doc.problem = e.message();
-                        return doc;
-                    }
-                    haveText = true;
-                }
-                break;
-            }
-            case 'B': {
-                std::array<quint64, 3> v{};
-                if (haveHeader || !r.u64(v[0]) || !r.u64(v[1]) || !r.u64(v[2])) return damaged();
-                identity = v;
-                break;
-            }
-            case 'S':
-                if (!r.bytes(s)) return damaged();
-                doc.text = QByteArray(s.data(), qsizetype(s.size()));
-                haveText = true;
-                break;
-            case 'I':
-                if (!haveText || !r.u64(a) || !r.bytes(s) || a > quint64(doc.text.size())) return damaged();
-                doc.text.insert(qsizetype(a), s.data(), qsizetype(s.size()));
-                break;
-            case 'D':
-                if (!haveText || !r.u64(a) || !r.u64(b) || a + b > quint64(doc.text.size())) return damaged();
-                doc.text.remove(qsizetype(a), qsizetype(b));
-                break;
-            case 'L':
-                if (!r.u64(a) || a != quint64(doc.text.size())) return damaged();
-                break;
-            case 'T':
-                if (!r.u64(a)) return damaged();
-                doc.lastEdit = QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(a));
-                break;
-            default: return damaged();
-            }
-        }
-    }
-    if (!haveHeader || !haveText) return damaged();
-    return doc;
-}
-
-// --- OrphanJournals ---
-
-OrphanJournals::OrphanJournals(const QString& folder) {
-    if (folder.isEmpty() || !QFileInfo(folder).isDir()) return;
-    // Earlier versions left the folder and some journals readable by others.
-    secureRecoveryFolder(folder);
-    const QFileInfoList files = QDir(folder).entryInfoList({QStringLiteral("*") + kSuffix}, QDir::Files, QDir::Time);
-    for (const QFileInfo& info : files) {
-        auto lock = std::make_unique<JournalLock>();
-        // A running program holds the lock of each of its journals.
-        if (!lock->acquire(info.filePath() + QStringLiteral(".lock"))) continue;
-        // It may have been removed between the listing and the lock.
-        if (!info.exists() || !QFileInfo::exists(info.filePath())) {
-            lock->removeAndRelease();
-            continue;
-        }
-        documents.push_back(replayJournal(info.filePath()));
-        if (!documents.back().lastEdit.isValid()) documents.back().lastEdit = info.lastModified();
-        m_locks.push_back(std::move(lock));
-    }
-    // A whole text whose writing a crash cut short: the journal beside it (if
-    // any) is as it was before.
-    const QStringList temps{QStringLiteral("*") + kSuffix + kTempSuffix};
-    for (const QFileInfo& info : QDir(folder).entryInfoList(temps, QDir::Files)) {
-        const QString journal = info.filePath().chopped(kTempSuffix.size());
-        const bool ours = std::any_of(documents.begin(), documents.end(),
-                                      [&](const RecoveredDocument& d) { return d.journalPath == journal; });
-        JournalLock lock;
-        if (!ours && !lock.acquire(journal + QStringLiteral(".lock"))) continue;
-        QFile::remove(info.filePath());
-        if (!ours && !QFileInfo::exists(journal)) lock.removeAndRelease();
-    }
-}
-
-void OrphanJournals::remove(size_t index) {
-    QFile::remove(documents[index].journalPath);
-    m_locks[index]->removeAndRelease();
-}
-
-QString OrphanJournals::keep(size_t index) {
-    const QString from = documents[index].journalPath;
-    QString to = from + QStringLiteral(".damaged");
-    for (int k = 2; QFileInfo::exists(to); ++k) to = from + QStringLiteral(".damaged%1").arg(k);
-    if (!QFile::rename(from, to)) to = from;
-    m_locks[index]->removeAndRelease();
-    return to;
 }
 
 } // namespace ts

@@ -51,10 +51,10 @@ public:
     bool acquire(const QString& path);
     // Removes the lock file, then lets go of it.
     void removeAndRelease();
-    bool held() const { return m_fd >= 0; }
+    bool held() const { return bool(m_file); }
 
 private:
-    int m_fd = -1;
+    FileHandle m_file;
     QString m_path;
 };
 
@@ -149,7 +149,7 @@ private:
     qint64 m_size = 0;
     qint64 m_compactBound = 8 << 20;
     qint64 m_pendingSince = -1;
-    int m_fd = -1;
+    FileHandle m_file;
     JournalLock m_lock;
     QTimer m_timer;
     std::shared_ptr<Snapshot> m_snapshot;

@@ -1,5 +1,7 @@
 #include "editor/search.h"
 
+#include "platform/text.h"
+
 #include <QChar>
 #include <QList>
 
@@ -24,32 +26,14 @@ struct Decoded {
     size_t len;
 };
 
-inline bool isCont(Byte b) { return (b & 0xC0) == 0x80; }
+inline bool isCont(Byte b) { return utf8::isContinuation(b); }
 
-// The well-formed UTF-8 sequence at p (Unicode's table of well-formed byte
-// sequences: no overlongs, no surrogates, nothing above U+10FFFF), or one
-// invalid byte. This is how Scintilla counts characters in UTF-8 mode.
+// The well-formed UTF-8 sequence at p, or one invalid byte. This is how
+// Scintilla counts characters in UTF-8 mode.
 inline Decoded decodeAt(const Byte* p, size_t avail) {
-    const Byte b0 = p[0];
-    if (b0 < 0x80) return {b0, 1};
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        if (avail >= 2 && isCont(p[1])) return {char32_t((b0 & 0x1F) << 6 | (p[1] & 0x3F)), 2};
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        if (avail >= 3) {
-            const Byte b1 = p[1];
-            const bool ok = b0 == 0xE0 ? (b1 >= 0xA0 && b1 <= 0xBF) : b0 == 0xED ? (b1 >= 0x80 && b1 <= 0x9F) : isCont(b1);
-            if (ok && isCont(p[2]))
-                return {char32_t((b0 & 0x0F) << 12 | (b1 & 0x3F) << 6 | (p[2] & 0x3F)), 3};
-        }
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        if (avail >= 4) {
-            const Byte b1 = p[1];
-            const bool ok = b0 == 0xF0 ? (b1 >= 0x90 && b1 <= 0xBF) : b0 == 0xF4 ? (b1 >= 0x80 && b1 <= 0x8F) : isCont(b1);
-            if (ok && isCont(p[2]) && isCont(p[3]))
-                return {char32_t((b0 & 0x07) << 18 | (b1 & 0x3F) << 12 | (p[2] & 0x3F) << 6 | (p[3] & 0x3F)), 4};
-        }
-    }
-    return {kInvalidBase + b0, 1};
+    char32_t c = 0;
+    const int length = decodeUtf8Char(std::string_view(reinterpret_cast<const char*>(p), avail), &c);
+    return length > 0 ? Decoded{c, size_t(length)} : Decoded{kInvalidBase + p[0], 1};
 }
 
 // Start of the character that ends at byte b (b > 0, b on a character boundary).
@@ -60,24 +44,6 @@ inline size_t charStartBefore(const Byte* t, size_t n, size_t b) {
     while (j > limit && isCont(t[j])) --j;
     if (!isCont(t[j]) && decodeAt(t + j, n - j).len == b - j) return j;
     return b - 1;
-}
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | c >> 6);
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | c >> 12);
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | c >> 18);
-        out += char(0x80 | (c >> 12 & 0x3F));
-        out += char(0x80 | (c >> 6 & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
 }
 
 Byte leadByte(char32_t c) {

@@ -16,18 +16,6 @@
 
 namespace {
 
-TSRichEdit::Eol editorEol(ts::LineBreak lineBreak) {
-    return lineBreak == ts::LineBreak::Lf   ? TSRichEdit::Eol::Lf
-           : lineBreak == ts::LineBreak::Cr ? TSRichEdit::Eol::Cr
-                                            : TSRichEdit::Eol::CrLf;
-}
-
-ts::LineBreak documentLineBreak(TSRichEdit::Eol eol) {
-    return eol == TSRichEdit::Eol::Lf   ? ts::LineBreak::Lf
-           : eol == TSRichEdit::Eol::Cr ? ts::LineBreak::Cr
-                                        : ts::LineBreak::CrLf;
-}
-
 // One question about files on disk at a time, whichever document asks.
 bool g_diskQuestionOpen = false;
 
@@ -97,7 +85,7 @@ void TDocument::startJournal(bool fileBased, const ts::FileIdentity& base) {
                                                        .arg(m_caption, reason));
         });
     }
-    m_journal->Reset({m_fileName, m_format, documentLineBreak(m_editor.LineBreak()), base}, fileBased);
+    m_journal->Reset({m_fileName, m_format, m_editor.LineBreak(), base}, fileBased);
 }
 
 void TDocument::Load() {
@@ -126,7 +114,7 @@ void TDocument::Load() {
     }
     m_editor.EndLoad();
     m_format = shape.format;
-    m_editor.SetLineBreak(editorEol(shape.lineBreak));
+    m_editor.SetLineBreak(shape.lineBreak);
     SetCaption(named);
     m_editor.ClearModified();
     startJournal(true, shape.identity);
@@ -140,7 +128,7 @@ void TDocument::New(const QStringList& templateLines) {
     SetCaption(untitledName());
     m_format = ts::DocumentFormat{};
     m_editor.SetDocumentBytes(QByteArray());
-    m_editor.SetLineBreak(TSRichEdit::Eol::CrLf);
+    m_editor.SetLineBreak(ts::LineBreak::CrLf);
     if (!templateLines.isEmpty()) {
         for (const QString& line : templateLines) m_editor.InsertLine(m_editor.LineCount(), line);
         // The template is the starting point, not an edit to undo.
@@ -156,7 +144,7 @@ void TDocument::Recover(const ts::RecoveredDocument& recovered) {
     m_fileName = recovered.header.fileName;
     m_format = recovered.header.format;
     m_editor.SetDocumentBytes(recovered.text);
-    m_editor.SetLineBreak(editorEol(recovered.header.lineBreak));
+    m_editor.SetLineBreak(recovered.header.lineBreak);
     SetCaption(m_fileName);
     m_editor.SetUnsaved();
     // The file keeps the identity it had when the journal began, so that a
@@ -298,7 +286,7 @@ void TDocument::reloadFile() {
     m_editor.ReplaceDocumentBytes(loaded.utf8);
     loaded.utf8.clear();
     m_format = loaded.format;
-    m_editor.SetLineBreak(editorEol(loaded.lineBreak));
+    m_editor.SetLineBreak(loaded.lineBreak);
     m_editor.ClearModified();
     m_editor.SetCaretRow(row);
     m_editor.SetCaretCol(col);

@@ -54,7 +54,7 @@ TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibil
     m_lexer = new TTagLexer(this);
     setLexer(m_lexer);
     ApplyAppearance(QString(), 0, 0x000000, 0xFFFFFF);
-    SetLineBreak(Eol::CrLf);
+    SetLineBreak(ts::LineBreak::CrLf);
 
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this, [this] { scheduleStatus(); });
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
@@ -241,29 +241,23 @@ std::string_view TSRichEdit::DocumentBytes() const {
     return std::string_view(p, static_cast<size_t>(ByteLength()));
 }
 
-void TSRichEdit::SetLineBreak(Eol eol) {
-    switch (eol) {
-    case Eol::CrLf: setEolMode(QsciScintilla::EolWindows); break;
-    case Eol::Lf: setEolMode(QsciScintilla::EolUnix); break;
-    case Eol::Cr: setEolMode(QsciScintilla::EolMac); break;
+void TSRichEdit::SetLineBreak(ts::LineBreak lineBreak) {
+    switch (lineBreak) {
+    case ts::LineBreak::CrLf: setEolMode(QsciScintilla::EolWindows); break;
+    case ts::LineBreak::Lf: setEolMode(QsciScintilla::EolUnix); break;
+    case ts::LineBreak::Cr: setEolMode(QsciScintilla::EolMac); break;
     }
 }
 
-TSRichEdit::Eol TSRichEdit::LineBreak() const {
+ts::LineBreak TSRichEdit::LineBreak() const {
     switch (eolMode()) {
-    case QsciScintilla::EolUnix: return Eol::Lf;
-    case QsciScintilla::EolMac: return Eol::Cr;
-    default: return Eol::CrLf;
+    case QsciScintilla::EolUnix: return ts::LineBreak::Lf;
+    case QsciScintilla::EolMac: return ts::LineBreak::Cr;
+    default: return ts::LineBreak::CrLf;
     }
 }
 
-QByteArray TSRichEdit::LineBreakBytes() const {
-    switch (LineBreak()) {
-    case Eol::Lf: return QByteArrayLiteral("\n");
-    case Eol::Cr: return QByteArrayLiteral("\r");
-    default: return QByteArrayLiteral("\r\n");
-    }
-}
+QByteArray TSRichEdit::LineBreakBytes() const { return ts::lineBreakBytes(LineBreak()); }
 
 bool TSRichEdit::Modified() const { return m_unsaved || sci(SCI_GETMODIFY) != 0; }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "editor/lineeditor.h"
+#include "platform/text.h"
 
 #include <Qsci/qsciscintilla.h>
 #include <QByteArray>
@@ -19,8 +20,6 @@ class TTagLexer;
 class TSRichEdit : public QsciScintilla, public TLineEditor {
     Q_OBJECT
 public:
-    enum class Eol { CrLf, Lf, Cr };
-
     explicit TSRichEdit(QWidget* parent = nullptr);
     ~TSRichEdit() override;
 
@@ -52,8 +51,8 @@ public:
     std::string_view DocumentBytes() const;
     qint64 ByteLength() const;
 
-    void SetLineBreak(Eol eol);
-    Eol LineBreak() const;
+    void SetLineBreak(ts::LineBreak lineBreak);
+    ts::LineBreak LineBreak() const;
     QByteArray LineBreakBytes() const;
 
     bool Modified() const;

@@ -1,21 +1,11 @@
 #include "platform/registrystore.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 #include <QtEndian>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <time.h>
-#include <type_traits>
-#include <unistd.h>
 #include <utility>
 
 namespace ts {
@@ -441,248 +431,16 @@ QByteArray RegDocument::toRegFile() const {
     return out.toUtf8();
 }
 
-// ---- file store -----------------------------------------------------------
-
-namespace {
-
-QString errnoText(int e) { return QString::fromLocal8Bit(std::strerror(e)); }
-
-[[noreturn]] void throwUnreadable(const QString& path, const QString& why) {
-    throw TError(QStringLiteral("Registrierungsdatei \"%1\" kann nicht gelesen werden: %2").arg(path, why));
-}
-
-[[noreturn]] void throwUnwritable(const QString& path, const QString& why) {
-    throw RegistryWriteError(QStringLiteral("Registrierungsdatei \"%1\" kann nicht geschrieben werden: %2").arg(path, why));
-}
-
-class Fd {
-public:
-    explicit Fd(int fd) : m_fd(fd) {}
-    ~Fd() {
-        if (m_fd >= 0) ::close(m_fd);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
-
-// The file's bytes; nullopt when there is no file.
-std::optional<QByteArray> readFileBytes(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
-    Fd fd(::open(native.constData(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) {
-        if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
-        throwUnreadable(path, errnoText(errno));
-    }
-    QByteArray bytes;
-    char buf[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buf, sizeof buf);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throwUnreadable(path, errnoText(errno));
-        }
-        if (n == 0) break;
-        bytes.append(buf, n);
-    }
-    return bytes;
-}
-
-RegDocument loadFile(const QString& path) {
-    const std::optional<QByteArray> bytes = readFileBytes(path);
-    if (!bytes) return {};
-    RegDocument::Damage damage;
-    std::optional<RegDocument> doc = RegDocument::parse(*bytes, &damage);
-    if (!doc) {
-        const QString where = damage.line > 0 ? QStringLiteral(" in Zeile %1").arg(damage.line) : QString();
-        throw TError(QStringLiteral("Registrierungsdatei \"%1\" ist beschädigt: %2%3").arg(path, damage.what, where));
-    }
-    return std::move(*doc);
-}
-
-void writeAll(int fd, const QByteArray& bytes, const QString& path) {
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throwUnwritable(path, errnoText(errno));
-        }
-        done += n;
-    }
-}
-
-// Writes go to the file a symbolic link points to, so the link survives.
-QString writeTarget(const QString& path) {
-    const QFileInfo info(path);
-    if (!info.isSymLink()) return path;
-    const QString canonical = info.canonicalFilePath();
-    return canonical.isEmpty() ? info.symLinkTarget() : canonical;
-}
-
-} // namespace
-
 // A key under another root could not be read back: the file names only the predefined ones.
 void checkWritableKey(const QString& path, uint32_t root, const QStringList& names, const QString& valueName) {
-    if (!isPredefinedRoot(root))
-        throwUnwritable(path, QStringLiteral("ungültiger Stammschlüssel 0x%1").arg(root, 8, 16, QLatin1Char('0')));
+    const auto refuse = [&](const QString& why) {
+        throw RegistryWriteError(
+            QStringLiteral("Registrierungsdatei \"%1\" kann nicht geschrieben werden: %2").arg(path, why));
+    };
+    if (!isPredefinedRoot(root)) refuse(QStringLiteral("ungültiger Stammschlüssel 0x%1").arg(root, 8, 16, QLatin1Char('0')));
     for (const QString& n : names)
-        if (!writableName(n)) throwUnwritable(path, QStringLiteral("ungültiger Schlüsselname"));
-    if (!writableName(valueName)) throwUnwritable(path, QStringLiteral("ungültiger Wertname"));
-}
-
-QString RegFileStore::path() const { return m_path.isEmpty() ? defaultRegistryPath() : m_path; }
-
-RegDocument RegFileStore::load() const { return loadFile(path()); }
-
-namespace {
-
-int64_t nanoseconds(const struct timespec& t) { return int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; }
-
-// A file changed this close to the moment it was read may change again with
-// the same time stamp (file systems stamp with a coarse clock), so such a
-// read is not reused.
-constexpr int64_t kSettleNs = 1'000'000'000;
-
-} // namespace
-
-const RegDocument& RegFileStore::current() {
-    const QString file = path();
-    struct timespec now;
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    const int64_t readStarted = nanoseconds(now);
-
-    Stamp stamp;
-    struct stat st;
-    if (::stat(QFile::encodeName(file).constData(), &st) == 0) {
-        stamp = {true, uint64_t(st.st_dev), uint64_t(st.st_ino), int64_t(st.st_size), nanoseconds(st.st_mtim),
-                 nanoseconds(st.st_ctim)};
-    } else if (errno != ENOENT && errno != ENOTDIR) {
-        m_parsed.reset();
-        throwUnreadable(file, errnoText(errno));
-    }
-    if (m_parsed && m_parsed->settled && m_parsed->path == file && m_parsed->stamp == stamp) return m_parsed->doc;
-
-    // Stamped before reading: a change after the stat shows at the next call.
-    m_parsed.reset();
-    RegDocument doc = loadFile(file);
-    const bool settled = !stamp.exists || std::max(stamp.modifiedNs, stamp.changedNs) + kSettleNs < readStarted;
-    m_parsed.emplace(Parsed{file, stamp, settled, std::move(doc)});
-    return m_parsed->doc;
-}
-
-std::optional<RegData> RegFileStore::readValue(uint32_t root, const QString& keyPath, const QString& valueName) {
-    const RegData* d = current().find(root, splitKeyPath(keyPath), valueName);
-    return d ? std::optional<RegData>(*d) : std::nullopt;
-}
-
-bool RegFileStore::keyExists(uint32_t root, const QString& keyPath) {
-    return current().keyExists(root, splitKeyPath(keyPath));
-}
-
-template <class Change>
-void RegFileStore::modify(Change&& change) {
-    const QString file = writeTarget(path());
-    const QFileInfo info(file);
-    const QString dir = info.absolutePath();
-    if (!QDir().mkpath(dir)) throwUnwritable(file, QStringLiteral("Ordner \"%1\" kann nicht angelegt werden").arg(dir));
-
-    // The lock file stays: removing it would let a third writer lock a fresh inode.
-    const QByteArray lockName = QFile::encodeName(file + QStringLiteral(".lock"));
-    Fd lock(::open(lockName.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (lock.get() < 0) throwUnwritable(file, errnoText(errno));
-    while (::flock(lock.get(), LOCK_EX) != 0) {
-        if (errno != EINTR) throwUnwritable(file, errnoText(errno));
-    }
-
-    // Under the lock, so a change another copy made meanwhile is kept.
-    RegDocument doc = loadFile(file);
-    if constexpr (std::is_same_v<decltype(change(doc)), bool>) {
-        if (!change(doc)) return;
-    } else {
-        change(doc);
-    }
-    const QByteArray bytes = doc.toRegFile();
-
-    const QByteArray native = QFile::encodeName(file);
-    mode_t mode = 0600;
-    struct stat st;
-    if (::stat(native.constData(), &st) == 0) mode = st.st_mode & 07777;
-
-    const QByteArray tmpName = native + ".tmp";
-    Fd tmp(::open(tmpName.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-    if (tmp.get() < 0) throwUnwritable(file, errnoText(errno));
-    try {
-        if (::fchmod(tmp.get(), mode) != 0) throwUnwritable(file, errnoText(errno));
-        writeAll(tmp.get(), bytes, file);
-        if (::fsync(tmp.get()) != 0) throwUnwritable(file, errnoText(errno));
-        if (::close(tmp.release()) != 0) throwUnwritable(file, errnoText(errno));
-        if (::rename(tmpName.constData(), native.constData()) != 0) throwUnwritable(file, errnoText(errno));
-    } catch (...) {
-        ::unlink(tmpName.constData());
-        throw;
-    }
-    // Makes the rename itself durable; some file systems cannot sync a folder.
-    Fd dirFd(::open(QFile::encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.get() >= 0) ::fsync(dirFd.get());
-}
-
-void RegFileStore::writeValue(uint32_t root, const QString& keyPath, const QString& valueName, const RegData& data) {
-    const QStringList names = splitKeyPath(keyPath);
-    checkWritableKey(path(), root, names, valueName);
-    modify([&](RegDocument& doc) { doc.set(root, names, valueName, data); });
-}
-
-void RegFileStore::createKey(uint32_t root, const QString& keyPath) {
-    const QStringList names = splitKeyPath(keyPath);
-    checkWritableKey(path(), root, names, QString());
-    modify([&](RegDocument& doc) { doc.createKey(root, names); });
-}
-
-namespace {
-
-// The content of a file store while it is locked for an update.
-class LockedDocument : public RegistryStore {
-public:
-    LockedDocument(QString path, RegDocument& doc) : m_path(std::move(path)), m_doc(doc) {}
-
-    std::optional<RegData> readValue(uint32_t root, const QString& keyPath, const QString& valueName) override {
-        const RegData* d = m_doc.find(root, splitKeyPath(keyPath), valueName);
-        return d ? std::optional<RegData>(*d) : std::nullopt;
-    }
-    bool keyExists(uint32_t root, const QString& keyPath) override {
-        return m_doc.keyExists(root, splitKeyPath(keyPath));
-    }
-    void writeValue(uint32_t root, const QString& keyPath, const QString& valueName, const RegData& data) override {
-        const QStringList names = splitKeyPath(keyPath);
-        checkWritableKey(m_path, root, names, valueName);
-        m_doc.set(root, names, valueName, data);
-    }
-    void createKey(uint32_t root, const QString& keyPath) override {
-        const QStringList names = splitKeyPath(keyPath);
-        checkWritableKey(m_path, root, names, QString());
-        m_doc.createKey(root, names);
-    }
-    void update(const std::function<void(RegistryStore&)>& change) override { change(*this); }
-
-private:
-    QString m_path;
-    RegDocument& m_doc;
-};
-
-} // namespace
-
-void RegFileStore::update(const std::function<void(RegistryStore&)>& change) {
-    modify([&](RegDocument& doc) {
-        const RegDocument before = doc;
-        LockedDocument locked(path(), doc);
-        change(locked);
-        return !(doc == before);
-    });
+        if (!writableName(n)) refuse(QStringLiteral("ungültiger Schlüsselname"));
+    if (!writableName(valueName)) refuse(QStringLiteral("ungültiger Wertname"));
 }
 
 // ---- location -------------------------------------------------------------

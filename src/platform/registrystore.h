@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/files.h"
 #include "platform/terror.h"
 
 #include <QByteArray>
@@ -152,16 +153,9 @@ private:
     // The file as last parsed, re-parsed only when the file has changed.
     const RegDocument& current();
 
-    // What tells one version of the file from another without reading it.
-    struct Stamp {
-        bool exists = false;
-        uint64_t device = 0, inode = 0;
-        int64_t size = 0, modifiedNs = 0, changedNs = 0;
-        bool operator==(const Stamp&) const = default;
-    };
     struct Parsed {
         QString path;
-        Stamp stamp;
+        FileIdentity stamp; // what tells one version of the file from another without reading it
         bool settled = false; // changed long enough before it was read
         RegDocument doc;
     };

@@ -64,15 +64,15 @@ TEST_F(DocumentFiles, LoadThenSaveGivesTheFileBackByteForByte) {
         const char* name;
         QByteArray file;
         QByteArray text; // as the editor holds it
-        TSRichEdit::Eol eol;
+        ts::LineBreak lineBreak;
         int lines;
         ts::TextEncoding encoding;
     };
     const Case cases[] = {
-        {"unix.html", "a\nb\r\nc\rd", "a\nb\r\nc\rd", TSRichEdit::Eol::Lf, 4, ts::TextEncoding::Utf8},
-        {"bom.html", "\xEF\xBB\xBF<P>\xC3\xA4</P>\r\n", "<P>\xC3\xA4</P>\r\n", TSRichEdit::Eol::CrLf, 1,
+        {"unix.html", "a\nb\r\nc\rd", "a\nb\r\nc\rd", ts::LineBreak::Lf, 4, ts::TextEncoding::Utf8},
+        {"bom.html", "\xEF\xBB\xBF<P>\xC3\xA4</P>\r\n", "<P>\xC3\xA4</P>\r\n", ts::LineBreak::CrLf, 1,
          ts::TextEncoding::Utf8},
-        {"cp1252.html", "<P>caf\xE9\x80</P>\r", "<P>caf\xC3\xA9\xE2\x82\xAC</P>\r", TSRichEdit::Eol::Cr, 1,
+        {"cp1252.html", "<P>caf\xE9\x80</P>\r", "<P>caf\xC3\xA9\xE2\x82\xAC</P>\r", ts::LineBreak::Cr, 1,
          ts::TextEncoding::Windows1252},
     };
     for (const Case& c : cases) {
@@ -80,7 +80,7 @@ TEST_F(DocumentFiles, LoadThenSaveGivesTheFileBackByteForByte) {
         write(name, c.file);
         open(name);
         EXPECT_EQ(ts::test::documentText(editor), c.text) << c.name;
-        EXPECT_EQ(editor.LineBreak(), c.eol) << c.name;
+        EXPECT_EQ(editor.LineBreak(), c.lineBreak) << c.name;
         EXPECT_EQ(editor.LineCount(), c.lines) << c.name;
         EXPECT_EQ(doc.Format().encoding, c.encoding) << c.name;
         EXPECT_EQ(doc.FileName(), path(name)) << c.name;

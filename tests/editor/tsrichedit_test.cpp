@@ -16,7 +16,7 @@ QByteArray text(const TSRichEdit& e) {
     return QByteArray(v.data(), static_cast<qsizetype>(v.size()));
 }
 
-void load(TSRichEdit& e, const char* utf8, TSRichEdit::Eol eol = TSRichEdit::Eol::CrLf) {
+void load(TSRichEdit& e, const char* utf8, ts::LineBreak eol = ts::LineBreak::CrLf) {
     e.SetLineBreak(eol);
     e.SetDocumentBytes(QByteArray(utf8));
 }
@@ -43,7 +43,7 @@ TEST(TSRichEdit, LineCountLeavesOutTheEmptyLineAfterAFinalBreak) {
     EXPECT_FALSE(e.EndsWithLineBreak());
     load(e, "\r\n");
     EXPECT_EQ(e.LineCount(), 1);
-    load(e, "a\nb\rc\r\n", TSRichEdit::Eol::Lf);
+    load(e, "a\nb\rc\r\n", ts::LineBreak::Lf);
     EXPECT_EQ(e.LineCount(), 3);
     EXPECT_EQ(e.GetLine(0), QStringLiteral("a"));
     EXPECT_EQ(e.GetLine(1), QStringLiteral("b"));
@@ -133,14 +133,14 @@ TEST(TSRichEdit, InsertLineAtTheStartOfALineOrAtTheEnd) {
 
 TEST(TSRichEdit, NewLinesUseTheDocumentsLineBreak) {
     TSRichEdit e;
-    load(e, "a\nb\n", TSRichEdit::Eol::Lf);
+    load(e, "a\nb\n", ts::LineBreak::Lf);
     e.InsertLine(1, QStringLiteral("c\r\nd"));
     EXPECT_EQ(text(e), QByteArray("a\nc\nd\nb\n"));
-    load(e, "a\rb", TSRichEdit::Eol::Cr);
+    load(e, "a\rb", ts::LineBreak::Cr);
     e.InsertLine(2, QStringLiteral("c"));
     EXPECT_EQ(text(e), QByteArray("a\rb\rc"));
     // Typing Enter in the editor too.
-    load(e, "ab\n", TSRichEdit::Eol::Lf);
+    load(e, "ab\n", ts::LineBreak::Lf);
     e.SetCaretRow(0);
     e.SetCaretCol(1);
     QTest::keyClick(&e, Qt::Key_Return);

@@ -2,6 +2,7 @@
 #include "regfixtures.h"
 #include "settings/tprefsrecord.h"
 #include "settings/tquillonregistry.h"
+#include "support/killharness.h"
 #include "support/testenv.h"
 
 #include <QDir>
@@ -135,7 +136,7 @@ TEST(RegFileStore, ADamagedFileIsReportedByNameAndNeverReplaced) {
     EXPECT_EQ(errorOf([] { TPrefsRecord::load(); }), expected);
     EXPECT_EQ(errorOf([] { TPrefsRecord().SaveSettings(); }), expected);
     EXPECT_EQ(reg.bytes(), damaged);
-    EXPECT_FALSE(QFile::exists(reg.path() + ".tmp"));
+    EXPECT_EQ(folderEntries(reg.folder()).filter(".tmp"), QStringList());
 }
 
 TEST(RegFileStore, AUtf16NameUtf8CannotHoldIsDamageAndTheFileStaysAsItWas) {
@@ -301,22 +302,13 @@ TEST(RegFileStoreProcesses, TheFileSurvivesAKillInTheMiddleOfAWrite) {
     // (a slow build or a busy machine can take longer than the short pauses).
     for (int round = 0; round < 12 || (last == 0 && round < 48); ++round) {
         const uint32_t from = last + 1;
-        const pid_t pid = ::fork();
-        ASSERT_GE(pid, 0);
-        if (pid == 0) {
-            try {
-                RegFileStore child(path);
-                for (uint32_t i = from;; ++i)
-                    child.writeValue(hkey::CurrentUser, "Software\\Quillon\\Tagsmith\\Test", "Blob", RegData::binary(blobFor(i)));
-            } catch (...) {
-            }
-            ::_exit(2);
-        }
-        ::usleep(useconds_t(pause(rng) * (round < 12 ? 1 : 8)));
-        ::kill(pid, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "the writer stopped by itself";
+        const auto writeForever = [&] {
+            RegFileStore child(path);
+            for (uint32_t i = from;; ++i)
+                child.writeValue(hkey::CurrentUser, "Software\\Quillon\\Tagsmith\\Test", "Blob", RegData::binary(blobFor(i)));
+        };
+        const auto after = std::chrono::microseconds(pause(rng) * (round < 12 ? 1 : 8));
+        ASSERT_EQ(test::runInChild(writeForever, {after}), test::ChildEnd::Killed) << "the writer stopped by itself";
 
         RegDocument doc;
         ASSERT_NO_THROW(doc = store.load()) << "round " << round;
@@ -330,6 +322,9 @@ TEST(RegFileStoreProcesses, TheFileSurvivesAKillInTheMiddleOfAWrite) {
         }
     }
     EXPECT_GT(last, 0u) << "no write ever finished";
+    // The next write removes what a killed one left.
+    store.writeValue(hkey::CurrentUser, kSettingsPath, "Author", RegData::string("Jörg"));
+    EXPECT_EQ(folderEntries(QFileInfo(path).absolutePath()), (QStringList{"Tagsmith.reg", "Tagsmith.reg.lock"}));
 }
 
 TEST(RegFileStoreProcesses, TwoWritersAtOnceLoseNoValue) {

@@ -1,13 +1,57 @@
-#include "editor/cp1252.h"
-
-#include "editor/docfile.h"
+#include "platform/text.h"
 
 #include <QSet>
 #include <array>
 #include <cstdint>
 #include <cstring>
 
-namespace ts::cp1252 {
+namespace ts {
+namespace {
+
+constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
+
+inline std::uint64_t load8(const void* p) {
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    return w;
+}
+
+} // namespace
+
+// ---- UTF-8 ------------------------------------------------------------------
+
+bool isValidUtf8(std::string_view s) {
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const size_t n = s.size();
+    size_t i = 0;
+    while (i < n) {
+        // Documents are mostly ASCII: skip it 16 bytes at a time.
+        while (n - i >= 16 && ((load8(p + i) | load8(p + i + 8)) & kHighBits) == 0) i += 16;
+        if (i == n) break;
+        if (p[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const int length = utf8::multiByteLength(p + i, n - i);
+        if (length == 0) return false;
+        i += size_t(length);
+    }
+    return true;
+}
+
+size_t incompleteUtf8Tail(std::string_view s) {
+    for (size_t back = 1; back <= 3 && back <= s.size(); ++back) {
+        const auto b = static_cast<unsigned char>(s[s.size() - back]);
+        if (utf8::isContinuation(b)) continue;
+        const size_t need = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 1;
+        return need > back ? back : 0;
+    }
+    return 0;
+}
+
+// ---- Windows-1252 -------------------------------------------------------------
+
+namespace cp1252 {
 namespace {
 
 // 0x80..0x9F; every other byte stands for the character of the same value.
@@ -46,13 +90,6 @@ constexpr std::array<Utf8Form, 256> makeForms() {
 }
 constexpr std::array<Utf8Form, 256> kForms = makeForms();
 
-constexpr std::uint64_t kHighBits = 0x8080808080808080ull;
-
-inline std::uint64_t load8(const char* p) {
-    std::uint64_t w;
-    std::memcpy(&w, p, 8);
-    return w;
-}
 
 } // namespace
 
@@ -139,4 +176,38 @@ QByteArray encodeFromUtf8(std::string_view utf8, QList<char32_t>* unmappable) {
     return out;
 }
 
-} // namespace ts::cp1252
+} // namespace cp1252
+
+// ---- Line breaks ----------------------------------------------------------------
+
+LineBreak detectLineBreak(std::string_view text) {
+    if (text.empty()) return LineBreak::CrLf;
+    const void* lf = std::memchr(text.data(), '\n', text.size());
+    const size_t end = lf ? size_t(static_cast<const char*>(lf) - text.data()) : text.size();
+    const void* cr = std::memchr(text.data(), '\r', end);
+    if (cr) {
+        const size_t at = size_t(static_cast<const char*>(cr) - text.data());
+        return at + 1 == end && lf ? LineBreak::CrLf : LineBreak::Cr;
+    }
+    return lf ? LineBreak::Lf : LineBreak::CrLf;
+}
+
+QByteArray lineBreakBytes(LineBreak lineBreak) {
+    switch (lineBreak) {
+    case LineBreak::Lf: return QByteArrayLiteral("\n");
+    case LineBreak::Cr: return QByteArrayLiteral("\r");
+    case LineBreak::CrLf: break;
+    }
+    return QByteArrayLiteral("\r\n");
+}
+
+void LineBreakScan::feed(std::string_view s) {
+    for (size_t i = 0; i < s.size() && !m_found; ++i) {
+        const char c = s[i];
+        if (m_pendingCr) m_found = c == '\n' ? LineBreak::CrLf : LineBreak::Cr;
+        else if (c == '\r') m_pendingCr = true;
+        else if (c == '\n') m_found = LineBreak::Lf;
+    }
+}
+
+} // namespace ts
