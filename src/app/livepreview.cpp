@@ -2,7 +2,7 @@
 
 #include "app/linemarkers.h"
 #include "app/preview.h"
-#include "editor/thtml.h"
+#include "editor/tdocument.h"
 #include "editor/tsrichedit.h"
 #include "platform/command.h"
 #include "settings/tprefsrecord.h"
@@ -294,12 +294,12 @@ void LivePreview::ensureView() {
     });
 }
 
-void LivePreview::SetDocument(THTML* doc) {
+void LivePreview::SetDocument(TDocument* doc) {
     if (doc == m_doc && (doc == nullptr) == (m_editor == nullptr)) return;
     for (const QMetaObject::Connection& c : m_docConnections) disconnect(c);
     m_docConnections.clear();
     m_doc = doc;
-    m_editor = doc ? doc->RichEdit() : nullptr;
+    m_editor = doc ? &doc->Editor() : nullptr;
     m_caretLine = -1;
     if (m_editor) {
         TSRichEdit* e = m_editor;
@@ -311,8 +311,10 @@ void LivePreview::SetDocument(THTML* doc) {
         m_docConnections << connect(e, &QsciScintilla::cursorPositionChanged, this,
                                     [this](int l, int) { caretMoved(l); });
         // Also after Save as: the document may have moved to another folder.
-        m_docConnections << connect(e, &TSRichEdit::StatusChanged, this, [this] { statusChanged(); });
-        m_docConnections << connect(e, &QObject::destroyed, this, [this] {
+        m_docConnections << connect(doc, &TDocument::StatusChanged, this, [this] { statusChanged(); });
+        m_docConnections << connect(doc, &TDocument::SavedAs, this, [this] { statusChanged(); });
+        // The document goes before its editor.
+        m_docConnections << connect(doc, &QObject::destroyed, this, [this] {
             m_editor = nullptr;
             m_doc = nullptr;
             m_stale = true;

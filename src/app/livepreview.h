@@ -15,7 +15,7 @@ class QMainWindow;
 class QTimer;
 class QWebEngineProfile;
 class QWebEngineView;
-class THTML;
+class TDocument;
 class TSRichEdit;
 
 namespace ts {
@@ -50,7 +50,7 @@ public:
     QWebEngineView* View() const;
 
     // The document to show; nullptr shows a blank page.
-    void SetDocument(THTML* doc);
+    void SetDocument(TDocument* doc);
     // An edit waits for the typing to pause.
     bool UpdatePending() const;
 
@@ -98,7 +98,7 @@ private:
     LivePreviewGuard* m_guard = nullptr;
     QTimer* m_pause = nullptr;
 
-    QPointer<THTML> m_doc;
+    QPointer<TDocument> m_doc;
     QPointer<TSRichEdit> m_editor;
     QList<QMetaObject::Connection> m_docConnections;
 

@@ -69,7 +69,10 @@ TMain::TMain(const QStringList& arguments, QWidget* parent)
     layout->addWidget(m_mdi, 1);
     setCentralWidget(central);
     m_livePreview = new ts::LivePreview(*this);
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { m_livePreview->SetDocument(ActiveDocument()); });
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] {
+        THTML* doc = ActiveDocument();
+        m_livePreview->SetDocument(doc ? &doc->Document() : nullptr);
+    });
     buildMenu();
     m_problems = new ts::TProblemsDock(*m_mdi, this);
     addDockWidget(Qt::BottomDockWidgetArea, m_problems);
