@@ -10,7 +10,9 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QListWidget>
+#include <QPointer>
 #include <QProcess>
+#include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -164,11 +166,20 @@ TEST(Upload, DialogSendsEveryFileByteForByteIntoANewFolderAndReportsEach) {
     listFiles(dlg, local, names);
     ASSERT_TRUE(upload->isEnabled());
 
+    // Every step of the bar is seen with the label it came with, however
+    // quickly the transfer runs; the timer only finds the dialog.
     QStringList labels;
+    QPointer<QProgressDialog> progress;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        if (auto* p = dlg.findChild<QProgressDialog*>(QStringLiteral("UploadProgress")); p && p->isVisible())
-            labels << p->labelText();
+        if (progress) return;
+        progress = dlg.findChild<QProgressDialog*>(QStringLiteral("UploadProgress"));
+        if (!progress) return;
+        if (progress->isVisible()) labels << progress->labelText();
+        QProgressDialog* p = progress;
+        QObject::connect(p->findChild<QProgressBar*>(), &QProgressBar::valueChanged, p, [&labels, p] {
+            if (p->isVisible()) labels << p->labelText();
+        });
     });
     watch.start(5);
     upload->click();
