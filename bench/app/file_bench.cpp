@@ -131,12 +131,7 @@ Keystrokes typeAt(THTML& doc, int line, int keys) {
         QElapsedTimer t;
         t.start();
         const double cpu0 = threadCpuMs();
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-        QCoreApplication::sendEvent(doc.RichEdit(), &press);
-        QKeyEvent right(QEvent::KeyPress, k % 2 ? Qt::Key_Right : Qt::Key_Left, Qt::NoModifier);
-        QCoreApplication::sendEvent(doc.RichEdit(), &right);
-        doc.repaint();
-        QCoreApplication::processEvents();
+        bench::typeKey(doc, k);
         cpu.push_back(threadCpuMs() - cpu0);
         wall.push_back(double(t.nsecsElapsed()) / 1e6);
     }

@@ -75,12 +75,7 @@ double firstPaint(QWebEnginePage* page) {
 double keystroke(THTML& doc, int k) {
     QElapsedTimer t;
     t.start();
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
-    QCoreApplication::sendEvent(doc.RichEdit(), &press);
-    QKeyEvent step(QEvent::KeyPress, k % 2 ? Qt::Key_Right : Qt::Key_Left, Qt::NoModifier);
-    QCoreApplication::sendEvent(doc.RichEdit(), &step);
-    doc.repaint();
-    QCoreApplication::processEvents();
+    bench::typeKey(doc, k);
     return double(t.nsecsElapsed()) / 1e6;
 }
 
