@@ -9,7 +9,6 @@
 #include "settings/tquillonregistry.h"
 
 #include <QAction>
-#include <QDir>
 #include <QBuffer>
 #include <QDockWidget>
 #include <QFile>
@@ -28,8 +27,6 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
-#include <cerrno>
-#include <sys/resource.h>
 
 namespace ts {
 
@@ -42,24 +39,6 @@ const QString kFileHost = QStringLiteral("doc");
 const QString kUntitledHost = QStringLiteral("untitled");
 const QString kViewKey = QStringLiteral("Software\\Quillon\\Tagsmith\\Application\\View");
 const QString kRestoreScript = QStringLiteral("tagsmith-restore");
-
-// The page is laid out and painted in a process of its own. On a machine with
-// few cores that process and the typing take turns; at this priority the
-// typing goes first and the page takes what is left.
-constexpr int kRendererNice = 10;
-
-// Lowers every thread of the process (the kernel's priority is per thread;
-// threads started later inherit it from the thread that starts them).
-void lowerPriority(qint64 pid) {
-    if (pid <= 0) return;
-    const QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const id_t tid = task.toUInt();
-        errno = 0;
-        const int nice = ::getpriority(PRIO_PROCESS, tid);
-        if (errno == 0 && nice < kRendererNice) ::setpriority(PRIO_PROCESS, tid, kRendererNice);
-    }
-}
 const QString kNotice = QStringLiteral("Too large for the live preview. Use File > Preview (F9).");
 
 // The folder a document's page may read, canonical; empty for an untitled one.
@@ -276,12 +255,7 @@ void LivePreview::ensureView() {
     m_view->setPage(m_page);
     m_dock->setWidget(m_view);
 
-    connect(m_page, &QWebEnginePage::renderProcessPidChanged, this, &lowerPriority);
-    connect(m_page, &QWebEnginePage::loadFinished, this, [this] {
-        // Threads the page process started since, in case one escaped.
-        lowerPriority(m_page->renderProcessPid());
-        emit Updated();
-    });
+    connect(m_page, &QWebEnginePage::loadFinished, this, [this] { emit Updated(); });
     connect(m_page, &QWebEnginePage::newWindowRequested, this, [this](QWebEngineNewWindowRequest& request) {
         // A link with a target, or a script's window on a click: outside too.
         if (request.isUserInitiated()) openOutside(request.requestedUrl());

@@ -18,8 +18,6 @@
 #include <QWebEngineView>
 #include <memory>
 #include <optional>
-#include <cerrno>
-#include <sys/resource.h>
 
 // Chromium inside Qt WebEngine frees some of its own objects through a base
 // of another size. The check is off for this executable alone, which runs
@@ -163,27 +161,6 @@ TEST_F(LivePreviewTest, ShowsTheTextAsTypedOnceTheTypingPausesAndRunsItsScripts)
     // The keys stay with the text whatever the view does.
     EXPECT_EQ(QApplication::focusWidget(), doc->RichEdit());
     EXPECT_EQ(js(QStringLiteral("document.querySelector('b.x').textContent")), QVariant(QStringLiteral("bold")));
-}
-
-TEST_F(LivePreviewTest, ThePageRendersBelowTheTypingInPriority) {
-    openFile(QStringLiteral("page.html"), "<p>Hello</p>\r\n");
-    errno = 0;
-    const int typing = ::getpriority(PRIO_PROCESS, 0);
-    ASSERT_EQ(errno, 0);
-    entry()->trigger();
-    ASSERT_TRUE(shows(QStringLiteral("Hello")));
-    const qint64 pid = view()->page()->renderProcessPid();
-    ASSERT_GT(pid, 0);
-    ASSERT_NE(pid, QCoreApplication::applicationPid());
-    const QStringList tasks = QDir(QStringLiteral("/proc/%1/task").arg(pid)).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    ASSERT_FALSE(tasks.isEmpty());
-    for (const QString& task : tasks) {
-        errno = 0;
-        const int nice = ::getpriority(PRIO_PROCESS, id_t(task.toUInt()));
-        if (errno == ESRCH) continue; // ended meanwhile
-        EXPECT_GE(nice, 10) << "thread " << task.toStdString();
-    }
-    EXPECT_EQ(::getpriority(PRIO_PROCESS, 0), typing);
 }
 
 TEST_F(LivePreviewTest, ResolvesAgainstTheDocumentsFolderAndReadsNothingOutsideIt) {
