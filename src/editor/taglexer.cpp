@@ -4,6 +4,7 @@
 
 #include <Qsci/qsciscintilla.h>
 #include <algorithm>
+#include <functional>
 #include <cstring>
 
 namespace {
@@ -77,6 +78,13 @@ void TTagLexer::styleText(int start, int end) {
     auto sci = [ed](unsigned int msg, long w = 0, long l = 0) {
         return static_cast<long>(ed->SendScintilla(msg, static_cast<unsigned long>(w), l));
     };
+    if (sci(QsciScintillaBase::SCI_GETDOCUMENTOPTIONS) & QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE) {
+        // A document without styles is coloured where it is shown, by its
+        // editor; there is nothing to keep here but the mark of styled text.
+        startStyling(start);
+        setStyling(end - start, Text);
+        return;
+    }
     const long length = sci(QsciScintillaBase::SCI_GETLENGTH);
     // Whole lines: a tag name never spans a line break, so the look-ahead at
     // '<' stays within the text read here.
@@ -88,17 +96,22 @@ void TTagLexer::styleText(int start, int end) {
     const char* base = reinterpret_cast<const char*>(
         sci(QsciScintillaBase::SCI_GETRANGEPOINTER, from, readEnd - from));
     if (!base) return;
-    auto at = [&](long pos) -> char { return pos >= from && pos < readEnd ? base[pos - from] : '\0'; };
 
     int state = Text;
-    if (start > 0) state = stateAfter(int(sci(QsciScintillaBase::SCI_GETSTYLEAT, start - 1)), at(start - 1));
+    if (start > 0) state = stateAfter(int(sci(QsciScintillaBase::SCI_GETSTYLEAT, start - 1)), base[start - 1 - from]);
 
     startStyling(start);
+    Scan(base, from, readEnd, start, stop, state, [this](int style, long count) { setStyling(int(count), style); });
+}
+
+void TTagLexer::Scan(const char* text, long from, long readEnd, long start, long stop, int state,
+                     const std::function<void(int style, long count)>& run) {
+    auto at = [&](long pos) -> char { return pos >= from && pos < readEnd ? text[pos - from] : '\0'; };
     int runStyle = -1;
-    int runLength = 0;
+    long runLength = 0;
     auto put = [&](int style, int count) {
         if (style != runStyle) {
-            if (runLength > 0) setStyling(runLength, runStyle);
+            if (runLength > 0) run(runStyle, runLength);
             runStyle = style;
             runLength = 0;
         }
@@ -114,7 +127,7 @@ void TTagLexer::styleText(int start, int end) {
                 ++pos;
                 break;
             }
-            const char* p = base + (pos - from) + 1;
+            const char* p = text + (pos - from) + 1;
             const size_t avail = size_t(readEnd - pos - 1);
             if (avail >= 3 && p[0] == '!' && p[1] == '-' && p[2] == '-') {
                 put(Comment, 4);
@@ -179,5 +192,5 @@ void TTagLexer::styleText(int start, int end) {
             break;
         }
     }
-    if (runLength > 0) setStyling(runLength, runStyle);
+    if (runLength > 0) run(runStyle, runLength);
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <Qsci/qscilexercustom.h>
 #include <QColor>
+#include <functional>
 
 // Colours markup by kind of tag: A tags, IMG tags, every other tag (comments
 // and declarations too) and the text between tags. Each tag is coloured
@@ -34,4 +35,10 @@ public:
     // Which colour a style shows.
     enum class Kind { Text, Links, Images, Other };
     static Kind KindOf(int style);
+
+    // Colours the bytes from start to stop, beginning in the given state.
+    // text holds the bytes from `from` to `readEnd`, a few past stop for the
+    // look-ahead. Calls run once per run of one style, in order.
+    static void Scan(const char* text, long from, long readEnd, long start, long stop, int state,
+                     const std::function<void(int style, long count)>& run);
 };

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+#include <vector>
 
 TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibility(), parent)) {
     setObjectName(QStringLiteral("RichEdit"));
@@ -201,6 +202,7 @@ void TSRichEdit::EndProgramChange() {
 }
 
 void TSRichEdit::BeginLoad(qint64 sizeHint) {
+    useDocument(sizeHint > kUnstyledAbove);
     // Loading is not an edit: keep it out of the undo history, which would
     // otherwise hold a second copy of the whole file.
     sci(SCI_SETUNDOCOLLECTION, 0);
@@ -210,6 +212,27 @@ void TSRichEdit::BeginLoad(qint64 sizeHint) {
     // not regrown and copied while loading or at the first keystroke.
     const qint64 size = std::max<qint64>(sizeHint, 0);
     sci(SCI_ALLOCATE, size + size / 32 + 65536);
+}
+
+void TSRichEdit::useDocument(bool unstyled) {
+    if (unstyled == m_unstyled) return;
+    // A large document keeps no style byte per character, which would double
+    // its memory; its tags are coloured where it is shown (colourShown).
+    // The code page, line break and tab settings belong to the document.
+    const qint64 eol = sci(SCI_GETEOLMODE);
+    const qint64 tabWidth = sci(SCI_GETTABWIDTH);
+    const qint64 indent = sci(SCI_GETINDENT);
+    const qint64 useTabs = sci(SCI_GETUSETABS);
+    const qint64 doc = sci(SCI_CREATEDOCUMENT, 0, unstyled ? SC_DOCUMENTOPTION_STYLES_NONE : SC_DOCUMENTOPTION_DEFAULT);
+    sci(SCI_SETDOCPOINTER, 0, doc);
+    sci(SCI_RELEASEDOCUMENT, 0, doc); // the control holds the only reference now
+    sci(SCI_SETCODEPAGE, SC_CP_UTF8);
+    sci(SCI_SETEOLMODE, eol);
+    sci(SCI_SETTABWIDTH, tabWidth);
+    sci(SCI_SETINDENT, indent);
+    sci(SCI_SETUSETABS, useTabs);
+    sci(SCI_SETLEXER, SCLEX_CONTAINER);
+    m_unstyled = unstyled;
 }
 
 void TSRichEdit::AppendLoaded(std::string_view utf8) {
@@ -312,7 +335,15 @@ void TSRichEdit::SetTagColours(qint32 links, qint32 images, qint32 other) {
     applyColours();
 }
 
-void TSRichEdit::applyColours() { m_lexer->SetColours(m_textColour, m_links, m_images, m_other); }
+void TSRichEdit::applyColours() {
+    m_lexer->SetColours(m_textColour, m_links, m_images, m_other);
+    const QColor colours[3] = {m_links, m_images, m_other};
+    for (int k = 0; k < 3; ++k) {
+        sci(SCI_INDICSETSTYLE, kTagIndicator + k, INDIC_TEXTFORE);
+        const QColor& c = colours[k];
+        sci(SCI_INDICSETFORE, kTagIndicator + k, c.red() | (c.green() << 8) | (c.blue() << 16));
+    }
+}
 
 namespace {
 
@@ -384,8 +415,51 @@ QVariant TSRichEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
 }
 
 void TSRichEdit::paintEvent(QPaintEvent* e) {
-    skipStylingToView();
+    if (m_unstyled) colourShown();
+    else skipStylingToView();
     QsciScintilla::paintEvent(e);
+}
+
+void TSRichEdit::colourShown() {
+    // The shown lines and a few above them for constructs that begin there,
+    // as the lexer would see them, put into indicators that colour the text.
+    // Only what changes is set, so an unchanged view costs no second paint,
+    // and nothing stays coloured outside the view.
+    const qint64 length = ByteLength();
+    const qint64 lines = scintillaLines();
+    const qint64 first = sci(SCI_DOCLINEFROMVISIBLE, sci(SCI_GETFIRSTVISIBLELINE));
+    const qint64 last = first + sci(SCI_LINESONSCREEN) + 1;
+    auto lineStart = [&](qint64 line) { return line >= lines ? length : sci(SCI_POSITIONFROMLINE, line); };
+    const qint64 from = lineStart(std::max<qint64>(0, first - kContextLines));
+    const qint64 start = lineStart(first);
+    const qint64 stop = lineStart(last + 1);
+    const qint64 readEnd = std::min(length, stop + 8);
+    std::vector<std::pair<qint64, qint64>> runs[3];
+    if (stop > start) {
+        const char* text = reinterpret_cast<const char*>(sci(SCI_GETRANGEPOINTER, from, readEnd - from));
+        qint64 pos = from;
+        TTagLexer::Scan(text, long(from), long(readEnd), long(from), long(stop), TTagLexer::Text,
+                        [&](int style, long count) {
+                            const qint64 a = std::max(pos, start), b = pos + count;
+                            pos = b;
+                            const TTagLexer::Kind kind = TTagLexer::KindOf(style);
+                            if (kind == TTagLexer::Kind::Text || b <= a) return;
+                            auto& list = runs[kind == TTagLexer::Kind::Links ? 0 : kind == TTagLexer::Kind::Images ? 1 : 2];
+                            if (!list.empty() && list.back().second == a) list.back().second = b;
+                            else list.emplace_back(a, b);
+                        });
+    }
+    for (int k = 0; k < 3; ++k) {
+        sci(SCI_SETINDICATORCURRENT, kTagIndicator + k);
+        sci(SCI_INDICATORCLEARRANGE, 0, start);
+        qint64 at = start;
+        for (const auto& [a, b] : runs[k]) {
+            if (a > at) sci(SCI_INDICATORCLEARRANGE, at, a - at);
+            sci(SCI_INDICATORFILLRANGE, a, b - a);
+            at = b;
+        }
+        if (length > at) sci(SCI_INDICATORCLEARRANGE, at, length - at);
+    }
 }
 
 void TSRichEdit::skipStylingToView() {

@@ -94,6 +94,13 @@ public:
     // still being corrected (in pauses of the user's input).
     bool StylingPending() const { return m_restyleFrom >= 0; }
 
+    // A document loaded from more bytes than this keeps no colour per
+    // character: its tags are coloured only where it is shown.
+    static constexpr qint64 kUnstyledAbove = 20'000'000;
+    bool ColouredWhereShown() const { return m_unstyled; }
+    // The indicators that colour links, images and other tags in such a document.
+    static constexpr int kTagIndicator = 21;
+
     // What input methods see around the caret: its line.
     QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
 
@@ -118,6 +125,8 @@ private:
     int scintillaLines() const;
     void scheduleStatus();
     void skipStylingToView();
+    void useDocument(bool unstyled);
+    void colourShown();
     void restyleStep();
 
     void applyColours();
@@ -130,6 +139,7 @@ private:
     QColor m_textColour = Qt::black;
     QColor m_backgroundColour = Qt::white;
     int m_changeDepth = 0;
+    bool m_unstyled = false;
     bool m_statusPending = false;
     bool m_unsaved = false;
     DropHandler m_dragOver, m_drop;

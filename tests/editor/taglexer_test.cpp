@@ -4,6 +4,7 @@
 #include "support/testenv.h"
 
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using ts::test::FreshRegistry;
@@ -38,6 +39,15 @@ long foreAt(const TSRichEdit& e, long pos) {
 }
 long backAt(const TSRichEdit& e, long pos) {
     return sci(e, QsciScintillaBase::SCI_STYLEGETBACK, sci(e, QsciScintillaBase::SCI_GETSTYLEAT, pos));
+}
+
+// The colour the text at a position is drawn in: a tag indicator's where one
+// is set, else its style's.
+long shownAt(const TSRichEdit& e, long pos) {
+    for (int k = 0; k < 3; ++k)
+        if (sci(e, QsciScintillaBase::SCI_INDICATORVALUEAT, TSRichEdit::kTagIndicator + k, pos))
+            return sci(e, QsciScintillaBase::SCI_INDICGETFORE, TSRichEdit::kTagIndicator + k);
+    return foreAt(e, pos);
 }
 
 QByteArray styles(const TSRichEdit& e) {
@@ -154,4 +164,50 @@ TEST(TagColours, DocumentWindowsReadTheStoredColoursOrTheDialogsInitialOnes) {
     styleAll(*doc.RichEdit());
     const long expected[][2] = {{0, kText}, {1, kLinks}, {13, kText}, {14, kLinks}, {18, kImages}, {31, kOther}};
     for (const auto& [pos, colour] : expected) EXPECT_EQ(foreAt(*doc.RichEdit(), pos), colour) << pos;
+}
+
+TEST(TagColours, ALargeDocumentKeepsNoStylesAndColoursWhatIsShownAsASmallOneIs) {
+    const QByteArray sample(kSample);
+    TSRichEdit small;
+    load(small, sample);
+    styleAll(small);
+
+    // The sample at the top and again at the end of more than 20 MB.
+    const QByteArray filler("<P>filler</P> text\r\n");
+    const QByteArray big = sample + filler.repeated(int(TSRichEdit::kUnstyledAbove / filler.size()) + 1) + sample;
+    const long tail = long(big.size() - sample.size());
+    TSRichEdit e;
+    e.resize(700, 400);
+    e.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&e));
+    load(e, big);
+    EXPECT_TRUE(e.ColouredWhereShown());
+    EXPECT_TRUE(sci(e, QsciScintillaBase::SCI_GETDOCUMENTOPTIONS) & QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE);
+    e.repaint();
+    auto sameAsSmall = [&](long offset) {
+        for (long p = 0; p < long(sample.size()); ++p)
+            if (shownAt(e, offset + p) != foreAt(small, p)) return p;
+        return -1L;
+    };
+    EXPECT_EQ(sameAsSmall(0), -1);
+    EXPECT_EQ(shownAt(e, tail + 60), kText) << "not shown, not coloured";
+
+    e.SetCaretRow(e.LineCount() - 1);
+    e.repaint();
+    EXPECT_EQ(sameAsSmall(tail), -1);
+    EXPECT_EQ(shownAt(e, 0), kText) << "scrolled away, no longer coloured";
+
+    // An edit in view: the quote opened before "See" swallows what follows.
+    const long at = tail + long(sample.indexOf("See"));
+    e.SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, static_cast<unsigned long>(at), "<B TITLE=\"");
+    e.repaint();
+    EXPECT_EQ(shownAt(e, at + 12), kOther);
+    EXPECT_EQ(QByteArray(e.DocumentBytes().data(), qsizetype(e.DocumentBytes().size())).right(sample.size() + 10),
+              QByteArray(sample).insert(sample.indexOf("See"), "<B TITLE=\""));
+
+    // A small document in the same editor has styles again.
+    load(e, sample);
+    EXPECT_FALSE(e.ColouredWhereShown());
+    styleAll(e);
+    EXPECT_EQ(styles(e), styles(small));
 }
