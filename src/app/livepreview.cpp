@@ -282,6 +282,7 @@ void LivePreview::SetDocument(TDocument* doc) {
         m_caretLine = line;
         // Sent just before every change of the text.
         m_docConnections << connect(e, &QsciScintillaBase::SCN_MODIFIED, this, [this] { edited(); });
+        m_docConnections << connect(e, &TSRichEdit::Loaded, this, [this] { edited(); });
         m_docConnections << connect(e, &QsciScintilla::cursorPositionChanged, this,
                                     [this](int l, int) { caretMoved(l); });
         // Also after Save as: the document may have moved to another folder.

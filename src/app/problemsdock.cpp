@@ -94,9 +94,14 @@ private:
         // The editor announces every edit before it happens (see TSRichEdit).
         connect(&editor, &Sci::SCN_MODIFIED, this, [this](int, int type) {
             if (!(type & (Sci::SC_MOD_BEFOREINSERT | Sci::SC_MOD_BEFOREDELETE))) return;
-            ++edits;
-            if (dock && dock->Shown() && !Large()) m_pause.start();
+            edited();
         });
+        connect(&editor, &TSRichEdit::Loaded, this, [this] { edited(); });
+    }
+
+    void edited() {
+        ++edits;
+        if (dock && dock->Shown() && !Large()) m_pause.start();
     }
 
     QTimer m_pause;

@@ -64,7 +64,7 @@ struct DocumentShape {
 // in memory besides the editor's own copy; the text is the same as
 // loadDocumentFile gives. Throws TError naming the file as loadDocumentFile does
 // (the sink may have received part of the text by then).
-DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t chunkSize = 4 << 20);
+DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t chunkSize = 256 << 10);
 
 // The bytes of a document's file, as a byte-order mark and a body.
 // For UTF-8 the body refers to the caller's buffer (no copy): write it before

@@ -1,6 +1,7 @@
 #include "editor/tsrichedit.h"
 
 #include "editor/accessibility.h"
+#include "editor/docloader.h"
 #include "editor/taglexer.h"
 
 #include <QAccessible>
@@ -202,20 +203,32 @@ void TSRichEdit::EndProgramChange() {
 }
 
 void TSRichEdit::BeginLoad(qint64 sizeHint) {
-    useDocument(sizeHint > kUnstyledAbove);
-    // Loading is not an edit: keep it out of the undo history, which would
-    // otherwise hold a second copy of the whole file.
-    sci(SCI_SETUNDOCOLLECTION, 0);
-    sci(SCI_CLEARALL);
-    m_restyleFrom = -1;
-    // Room for the whole text and the first edits at once, so the buffer is
-    // not regrown and copied while loading or at the first keystroke.
-    const qint64 size = std::max<qint64>(sizeHint, 0);
-    sci(SCI_ALLOCATE, size + size / 32 + 65536);
+    // The text goes into a new document, built on a thread of its own and
+    // shown once complete. Loading is not an edit: the new document has no
+    // undo history, which would otherwise hold a second copy of the file.
+    m_loader.reset();
+    m_loadUnstyled = sizeHint > kUnstyledAbove;
+    m_loader = std::make_unique<ts::DocumentLoader>(*this, sizeHint, !m_loadUnstyled);
 }
 
-void TSRichEdit::useDocument(bool unstyled) {
-    if (unstyled == m_unstyled) return;
+void TSRichEdit::AppendLoaded(std::string_view utf8) {
+    if (!m_loader) BeginLoad(0);
+    m_loader->append(utf8);
+}
+
+void TSRichEdit::EndLoad() {
+    if (!m_loader) BeginLoad(0);
+    const std::unique_ptr<ts::DocumentLoader> loader = std::move(m_loader);
+    showDocument(loader->take(), m_loadUnstyled);
+    m_restyleFrom = -1;
+    sci(SCI_SETUNDOCOLLECTION, 1);
+    sci(SCI_EMPTYUNDOBUFFER);
+    sci(SCI_SETSAVEPOINT);
+    sci(SCI_GOTOPOS, 0);
+    emit Loaded();
+}
+
+void TSRichEdit::showDocument(void* document, bool unstyled) {
     // A large document keeps no style byte per character, which would double
     // its memory; its tags are coloured where it is shown (colourShown).
     // The code page, line break and tab settings belong to the document.
@@ -223,9 +236,8 @@ void TSRichEdit::useDocument(bool unstyled) {
     const qint64 tabWidth = sci(SCI_GETTABWIDTH);
     const qint64 indent = sci(SCI_GETINDENT);
     const qint64 useTabs = sci(SCI_GETUSETABS);
-    const qint64 doc = sci(SCI_CREATEDOCUMENT, 0, unstyled ? SC_DOCUMENTOPTION_STYLES_NONE : SC_DOCUMENTOPTION_DEFAULT);
-    sci(SCI_SETDOCPOINTER, 0, doc);
-    sci(SCI_RELEASEDOCUMENT, 0, doc); // the control holds the only reference now
+    sci(SCI_SETDOCPOINTER, 0, reinterpret_cast<qintptr>(document));
+    sci(SCI_RELEASEDOCUMENT, 0, reinterpret_cast<qintptr>(document)); // the control holds the only reference now
     sci(SCI_SETCODEPAGE, SC_CP_UTF8);
     sci(SCI_SETEOLMODE, eol);
     sci(SCI_SETTABWIDTH, tabWidth);
@@ -233,17 +245,6 @@ void TSRichEdit::useDocument(bool unstyled) {
     sci(SCI_SETUSETABS, useTabs);
     sci(SCI_SETLEXER, SCLEX_CONTAINER);
     m_unstyled = unstyled;
-}
-
-void TSRichEdit::AppendLoaded(std::string_view utf8) {
-    if (!utf8.empty()) sci(SCI_APPENDTEXT, utf8.size(), reinterpret_cast<qintptr>(utf8.data()));
-}
-
-void TSRichEdit::EndLoad() {
-    sci(SCI_SETUNDOCOLLECTION, 1);
-    sci(SCI_EMPTYUNDOBUFFER);
-    sci(SCI_SETSAVEPOINT);
-    sci(SCI_GOTOPOS, 0);
 }
 
 void TSRichEdit::SetDocumentBytes(const QByteArray& utf8) {

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -13,6 +14,9 @@ class QMimeData;
 class QTimer;
 
 class TTagLexer;
+namespace ts {
+class DocumentLoader;
+}
 
 // The document's text editor: a QScintilla control in UTF-8 mode, used as
 // plain text. It keeps every line break as loaded; lines the user or the
@@ -40,8 +44,8 @@ public:
 
     // Whole document as UTF-8 bytes, without undo history and unmodified.
     void SetDocumentBytes(const QByteArray& utf8);
-    // The same in pieces: BeginLoad empties the editor, EndLoad leaves it
-    // unmodified with no undo history.
+    // The same in pieces: EndLoad shows the text given since BeginLoad,
+    // unmodified with no undo history; until then the old text stays.
     void BeginLoad(qint64 sizeHint);
     void AppendLoaded(std::string_view utf8);
     void EndLoad();
@@ -110,6 +114,8 @@ signals:
     void OnVScroll(TSRichEdit* sender);
     // Text, selection or modified flag changed: the status bar needs a refresh.
     void StatusChanged();
+    // The text was replaced by a loaded one, without the notices of an edit.
+    void Loaded();
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -125,7 +131,7 @@ private:
     int scintillaLines() const;
     void scheduleStatus();
     void skipStylingToView();
-    void useDocument(bool unstyled);
+    void showDocument(void* document, bool unstyled);
     void colourShown();
     void restyleStep();
 
@@ -140,6 +146,8 @@ private:
     QColor m_backgroundColour = Qt::white;
     int m_changeDepth = 0;
     bool m_unstyled = false;
+    bool m_loadUnstyled = false;
+    std::unique_ptr<ts::DocumentLoader> m_loader;
     bool m_statusPending = false;
     bool m_unsaved = false;
     DropHandler m_dragOver, m_drop;

@@ -60,6 +60,12 @@ struct ScopedJournals {
 } // namespace
 
 TEST_F(DocumentFiles, LoadThenSaveGivesTheFileBackByteForByte) {
+    // Large enough to be built on a thread of its own, in many pieces, with
+    // characters and line breaks across their edges; the second turns out
+    // not to be UTF-8 only at its end, so loading starts again.
+    const QByteArray line("<P>Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80</P>\r\n");
+    const int lineCount = (9 << 20) / int(line.size());
+    const QByteArray plain = QByteArray("<P>plain text</P>\r\n").repeated(lineCount);
     struct Case {
         const char* name;
         QByteArray file;
@@ -74,6 +80,10 @@ TEST_F(DocumentFiles, LoadThenSaveGivesTheFileBackByteForByte) {
          ts::TextEncoding::Utf8},
         {"cp1252.html", "<P>caf\xE9\x80</P>\r", "<P>caf\xC3\xA9\xE2\x82\xAC</P>\r", ts::LineBreak::Cr, 1,
          ts::TextEncoding::Windows1252},
+        {"large.html", line.repeated(lineCount), line.repeated(lineCount), ts::LineBreak::CrLf, lineCount,
+         ts::TextEncoding::Utf8},
+        {"large1252.html", plain + "<P>caf\xE9\x80</P>", plain + "<P>caf\xC3\xA9\xE2\x82\xAC</P>", ts::LineBreak::CrLf,
+         lineCount + 1, ts::TextEncoding::Windows1252},
     };
     for (const Case& c : cases) {
         const QString name = QString::fromLatin1(c.name);
@@ -90,8 +100,14 @@ TEST_F(DocumentFiles, LoadThenSaveGivesTheFileBackByteForByte) {
         QFile::remove(path(name));
         ASSERT_TRUE(doc.Save()) << c.name;
         EXPECT_EQ(read(name), c.file) << c.name;
+        EXPECT_FALSE(editor.isUndoAvailable()) << c.name;
     }
     EXPECT_TRUE(texts().isEmpty());
+
+    // Refused at its last byte: the editor is left empty.
+    write(QStringLiteral("nul.html"), plain + QByteArray(1, '\0'));
+    EXPECT_THROW(open(QStringLiteral("nul.html")), TError);
+    EXPECT_TRUE(editor.IsEmpty());
 }
 
 TEST_F(DocumentFiles, ModifiedFlagFollowsEditsSavesAndUndo) {
