@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -395,33 +396,51 @@ std::optional<Range> find(std::string_view text, Range selection, const QString&
     return o.down ? m.next(text, selection.end) : m.previous(text, selection.start);
 }
 
+ReplaceAllSteps::ReplaceAllSteps(const QString& pattern, const QString& replacementText, const Options& o)
+    : m_with(replacementText.toStdString()) {
+    if (pattern.isEmpty()) return;
+    auto matcher = std::make_shared<const Matcher>(pattern, o.matchCase, o.wholeWord);
+    if (matcher->empty()) return;
+    m_next = [matcher](std::string_view text, size_t from) { return matcher->next(text, from); };
+}
+
+ReplaceAllSteps::Piece ReplaceAllSteps::next(std::string_view rest, size_t pieceBytes) {
+    Piece piece;
+    if (!m_next) return piece;
+    // Each search starts right after the text the loop just inserted and
+    // looks only at what follows, which is still the original text from the
+    // end of the replaced match on: so the loop's matches are the ones found
+    // by searching the original text from the end of each match. A match
+    // right at the start of `rest` follows the last piece's last match, so
+    // it is no whole word, as there.
+    std::optional<Range> match = m_next(rest, 0);
+    if (!match) return piece;
+    const size_t first = match->start;
+    m_buffer.clear();
+    size_t copied = first;
+    do {
+        m_buffer.append(rest.substr(copied, match->start - copied));
+        m_buffer.append(m_with);
+        copied = match->end;
+        ++piece.count;
+        match = m_next(rest, copied);
+    } while (match && match->start - first < pieceBytes);
+    piece.replaced = {first, copied};
+    piece.replacement = m_buffer;
+    return piece;
+}
+
 ReplaceAllPlan planReplaceAll(std::string_view text, Range selection, const QString& pattern,
                               const QString& replacementText, const Options& o) {
     ReplaceAllPlan plan;
     plan.finalSelection = selection;
     if (pattern.isEmpty() || text.empty() || !validRange(text, selection)) return plan;
-    const Matcher m(pattern, o.matchCase, o.wholeWord);
-    if (m.empty()) return plan;
-    std::optional<Range> match = m.next(text, selection.end);
-    if (!match) return plan;
-
-    // Each search of the loop starts right after the text it just inserted and
-    // looks only at what follows, which is still the original text from the
-    // end of the replaced match on: so the loop's matches are the ones found by
-    // searching the original text from the end of each match.
-    const QByteArray with = replacementText.toUtf8();
-    const std::string_view replacement(with.constData(), size_t(with.size()));
-    plan.replaced.start = match->start;
-    plan.replacement.reserve(text.size() - match->start);
-    size_t copied = match->start;
-    do {
-        plan.replacement.append(text.substr(copied, match->start - copied));
-        plan.replacement.append(replacement);
-        copied = match->end;
-        ++plan.count;
-        match = m.next(text, copied);
-    } while (match);
-    plan.replaced.end = copied;
+    ReplaceAllSteps steps(pattern, replacementText, o);
+    const ReplaceAllSteps::Piece piece = steps.next(text.substr(selection.end), text.size());
+    if (piece.count == 0) return plan;
+    plan.replaced = {selection.end + piece.replaced.start, selection.end + piece.replaced.end};
+    plan.replacement.assign(piece.replacement);
+    plan.count = piece.count;
     const size_t caret = plan.replaced.start + plan.replacement.size();
     plan.finalSelection = {caret, caret};
     return plan;

@@ -2,6 +2,7 @@
 #include <QString>
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,6 +52,32 @@ struct ReplaceAllPlan {
 };
 ReplaceAllPlan planReplaceAll(std::string_view text, Range selection, const QString& pattern,
                               const QString& replacementText, const Options& o);
+
+// The same a piece at a time, for a large text that is edited between
+// pieces: each piece is one edit of moderate size, whose copies for undo
+// the editor makes quickly, and no copy of the whole text is ever built.
+// Always down, like planReplaceAll.
+class ReplaceAllSteps {
+public:
+    ReplaceAllSteps(const QString& pattern, const QString& replacementText, const Options& o);
+    ReplaceAllSteps(const ReplaceAllSteps&) = delete;
+    ReplaceAllSteps& operator=(const ReplaceAllSteps&) = delete;
+
+    struct Piece {
+        Range replaced;               // in `rest`
+        std::string_view replacement; // valid until the next call
+        size_t count = 0;             // 0: nothing left to replace
+    };
+    // `rest` is the text after the last piece's replaced range, or at first
+    // the text after the selection. The piece runs from the first match to
+    // the end of the last one that starts less than pieceBytes after it.
+    Piece next(std::string_view rest, size_t pieceBytes);
+
+private:
+    std::function<std::optional<Range>(std::string_view, size_t)> m_next;
+    std::string m_with;
+    std::string m_buffer;
+};
 
 // Every match of a search down the whole text, in order: the first from the
 // start (a word may start there), then each from the end of the one before,

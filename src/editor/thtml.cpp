@@ -267,18 +267,12 @@ void THTML::Replace(bool all) {
             reportNotFound(request.text);
         return;
     }
-    // Every further match to the end of the text, computed in one pass and
-    // written as one edit; matches before the caret stay, nothing wraps around.
-    const ts::search::Range selection{static_cast<size_t>(sci(QsciScintillaBase::SCI_GETSELECTIONSTART)),
-                                      static_cast<size_t>(sci(QsciScintillaBase::SCI_GETSELECTIONEND))};
-    const ts::search::ReplaceAllPlan plan =
-        ts::search::planReplaceAll(m_richEdit->DocumentBytes(), selection, request.text,
-                                   QString::fromUtf8(replacement), {true, request.matchCase, request.wholeWord});
-    if (plan.count == 0) return;
-    sci(QsciScintillaBase::SCI_SETTARGETRANGE, plan.replaced.start, static_cast<long>(plan.replaced.end));
-    sci(QsciScintillaBase::SCI_REPLACETARGET, static_cast<unsigned long>(plan.replacement.size()),
-        reinterpret_cast<long>(plan.replacement.data()));
-    sci(QsciScintillaBase::SCI_SETSEL, plan.finalSelection.start, static_cast<long>(plan.finalSelection.end));
+    // Every further match to the end of the text; matches before the caret
+    // stay, nothing wraps around.
+    ts::search::ReplaceAllSteps steps(request.text, QString::fromUtf8(replacement),
+                                      {true, request.matchCase, request.wholeWord});
+    const qint64 end = m_richEdit->ReplaceAll(steps, static_cast<qint64>(sci(QsciScintillaBase::SCI_GETSELECTIONEND)));
+    if (end >= 0) sci(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(end), static_cast<long>(end));
 }
 
 void THTML::wirePalette() {

@@ -2,6 +2,7 @@
 
 #include "editor/accessibility.h"
 #include "editor/docloader.h"
+#include "editor/search.h"
 #include "editor/taglexer.h"
 
 #include <QAccessible>
@@ -258,6 +259,28 @@ void TSRichEdit::ReplaceDocumentBytes(const QByteArray& utf8) {
     sci(SCI_SETTARGETRANGE, 0, ByteLength());
     sci(SCI_REPLACETARGET, utf8.size(), reinterpret_cast<qintptr>(utf8.constData()));
     EndProgramChange();
+}
+
+qint64 TSRichEdit::ReplaceAll(ts::search::ReplaceAllSteps& steps, qint64 from, size_t pieceBytes) {
+    // A few edits of moderate size rather than one over the whole text: the
+    // control copies each edit for undo, and small copies are made quickly.
+    TProgramChange change(*this);
+    qint64 at = from;
+    bool replaced = false;
+    for (;;) {
+        // The text after the last edit, where the control's gap is: reading
+        // it moves nothing.
+        const qint64 length = ByteLength();
+        const auto* rest = reinterpret_cast<const char*>(sci(SCI_GETRANGEPOINTER, at, length - at));
+        const ts::search::ReplaceAllSteps::Piece piece =
+            steps.next(std::string_view(rest, static_cast<size_t>(length - at)), pieceBytes);
+        if (piece.count == 0) break;
+        sci(SCI_SETTARGETRANGE, at + qint64(piece.replaced.start), at + qint64(piece.replaced.end));
+        sci(SCI_REPLACETARGET, piece.replacement.size(), reinterpret_cast<qintptr>(piece.replacement.data()));
+        at += qint64(piece.replaced.start + piece.replacement.size());
+        replaced = true;
+    }
+    return replaced ? at : -1;
 }
 
 std::string_view TSRichEdit::DocumentBytes() const {

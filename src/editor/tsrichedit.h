@@ -16,6 +16,9 @@ class QTimer;
 class TTagLexer;
 namespace ts {
 class DocumentLoader;
+namespace search {
+class ReplaceAllSteps;
+}
 }
 
 // The document's text editor: a QScintilla control in UTF-8 mode, used as
@@ -51,6 +54,10 @@ public:
     void EndLoad();
     // Replaces the whole text as one step that Undo takes back.
     void ReplaceDocumentBytes(const QByteArray& utf8);
+    // Replace All from byte `from` on, as one undo step, in edits of about
+    // pieceBytes each. Returns where the last replacement ends, or -1 when
+    // nothing was replaced.
+    qint64 ReplaceAll(ts::search::ReplaceAllSteps& steps, qint64 from, size_t pieceBytes = size_t(32) << 20);
     // The text as one contiguous buffer; valid until the next edit.
     std::string_view DocumentBytes() const;
     qint64 ByteLength() const;

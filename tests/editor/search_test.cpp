@@ -465,6 +465,22 @@ size_t checkReplaceAll(const Case& c, const QString& with) {
     EXPECT_EQ(plan.count, model.count) << describe(c);
     EXPECT_EQ(applied(c.text, plan), model.text) << describe(c);
     EXPECT_EQ(plan.finalSelection, (Range{model.selStart, model.selEnd})) << describe(c);
+
+    // In pieces, each applied before the next is planned, as the editor does.
+    const size_t pieceBytes = 1 + c.text.size() % 7;
+    ts::search::ReplaceAllSteps steps(c.pattern, with, c.options);
+    std::string text = c.text;
+    size_t at = std::max(c.selection.start, c.selection.end), count = 0;
+    while (at <= text.size() && !c.pattern.isEmpty()) {
+        const std::string rest = text.substr(at);
+        const auto piece = steps.next(exact(rest, storage), pieceBytes);
+        if (piece.count == 0) break;
+        text.replace(at + piece.replaced.start, piece.replaced.end - piece.replaced.start, piece.replacement);
+        at += piece.replaced.start + piece.replacement.size();
+        count += piece.count;
+    }
+    EXPECT_EQ(count, model.count) << describe(c) << " in pieces of " << pieceBytes;
+    EXPECT_EQ(text, model.text) << describe(c) << " in pieces of " << pieceBytes;
     return model.count;
 }
 

@@ -1,5 +1,6 @@
 #include "editor/tsrichedit.h"
 
+#include "editor/search.h"
 #include "editor/taglexer.h"
 #include "support/waitfor.h"
 #include <QAccessible>
@@ -282,4 +283,26 @@ TEST(TSRichEdit, ScreenReaderInterfaceIsPlainWhileNoAssistiveTechnologyRuns) {
     QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(&e);
     ASSERT_NE(iface, nullptr);
     EXPECT_EQ(iface->textInterface(), nullptr);
+}
+
+TEST(TSRichEdit, ReplaceAllInPiecesGivesThePlannedTextAsOneUndoStep) {
+    const QByteArray original = QByteArray("cat, caterpillar\r\n\xC3\xA4 cat Cat\r\n").repeated(40);
+    const std::string_view view(original.constData(), size_t(original.size()));
+    const QString pattern = QStringLiteral("cat"), with = QStringLiteral("d\xC3\xB6g\r\n");
+    for (const bool wholeWord : {false, true}) {
+        const ts::search::Options o{true, false, wholeWord};
+        const auto plan = ts::search::planReplaceAll(view, {7, 7}, pattern, with, o);
+        ASSERT_GT(plan.count, 10u);
+        TSRichEdit e;
+        load(e, original.constData());
+        ts::search::ReplaceAllSteps steps(pattern, with, o);
+        EXPECT_EQ(e.ReplaceAll(steps, 7, 50), qint64(plan.finalSelection.start)) << wholeWord;
+        const QByteArray expected = QByteArray(original).replace(qsizetype(plan.replaced.start),
+                                                                 qsizetype(plan.replaced.end - plan.replaced.start),
+                                                                 QByteArray::fromStdString(plan.replacement));
+        EXPECT_EQ(text(e), expected) << wholeWord;
+        e.undo();
+        EXPECT_EQ(text(e), original) << wholeWord;
+        EXPECT_FALSE(e.isUndoAvailable()) << wholeWord;
+    }
 }
