@@ -6,16 +6,18 @@
 #include <cstdint>
 #include <new>
 
-namespace ts {
-
-// The control's document loader, as its library defines it: the document
-// seen through this interface until it is converted into one to show.
-struct DocumentLoader::Target {
+// The control's document loader, under the name and in the form its library
+// gives it (the library's header for it is not installed): the document seen
+// through this interface until it is converted into one to show.
+class ILoader {
+public:
     virtual int Release() = 0;
     // 0 when the text was taken, else a failure (out of memory, mostly).
     virtual int AddData(const char* data, std::ptrdiff_t length) = 0;
     virtual void* ConvertToDocument() = 0;
 };
+
+namespace ts {
 
 namespace {
 // Below this the text goes in at once; a thread would cost more than it saves.
@@ -31,7 +33,7 @@ DocumentLoader::DocumentLoader(QsciScintillaBase& editor, qint64 sizeHint, bool 
     const long room = long(size + size / 32 + 65536);
     const long options = withStyles ? QsciScintillaBase::SC_DOCUMENTOPTION_DEFAULT
                                     : QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE;
-    m_target = reinterpret_cast<Target*>(static_cast<std::intptr_t>(
+    m_target = reinterpret_cast<ILoader*>(static_cast<std::intptr_t>(
         editor.SendScintilla(QsciScintillaBase::SCI_CREATELOADER, static_cast<unsigned long>(room), options)));
     if (!m_target) throw std::bad_alloc();
     if (size >= kThreadFrom) m_thread = std::thread([this] { work(); });

@@ -11,6 +11,7 @@
 #include <vector>
 
 class QsciScintillaBase;
+class ILoader;
 
 namespace ts {
 
@@ -34,11 +35,10 @@ public:
     void* take();
 
 private:
-    struct Target;
     void work();
     void add(std::string_view utf8);
 
-    Target* m_target = nullptr;
+    ILoader* m_target = nullptr;
     int m_status = 0;
     std::thread m_thread;
     std::mutex m_mutex;
