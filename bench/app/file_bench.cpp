@@ -6,6 +6,9 @@
 #include "app/tapplication.h"
 #include "app/tmain.h"
 #include "editor/accessibility.h"
+#include "editor/docloader.h"
+#include "editor/taglexer.h"
+#include "platform/text.h"
 #include "editor/recovery.h"
 #include "editor/tagcompleter.h"
 #include "editor/thtml.h"
@@ -31,6 +34,7 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <vector>
 #include <sys/resource.h>
 
@@ -106,6 +110,59 @@ int plainOpen(const QString& path) {
     paint(editor);
     report("open", double(t.nsecsElapsed()) / 1e6);
     std::printf("peak_kib=%ld\n", peakKiB());
+    return 0;
+}
+
+// Each step of opening on its own, to set the editor's figures beside the
+// least each step can cost here: reading, fresh memory for the text,
+// checking the UTF-8, finding the line break, the control's insertion with its
+// line index, and the tag colours (shown text only, in a large document).
+int openingSteps(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return 1;
+    const qint64 size = f.size();
+    std::string piece(256 << 10, '\0');
+    QElapsedTimer t;
+    t.start();
+    while (f.read(piece.data(), qint64(piece.size())) > 0) {
+    }
+    report("read_in_pieces", double(t.nsecsElapsed()) / 1e6);
+    for (const char* what : {"fresh_memory", "fresh_memory_again"}) {
+        t.restart();
+        std::unique_ptr<char[]> block(new char[size_t(size)]);
+        std::memset(block.get(), 0, size_t(size));
+        report(what, double(t.nsecsElapsed()) / 1e6);
+    }
+    f.seek(0);
+    std::string all(size_t(size), '\0');
+    if (f.read(all.data(), size) != size) return 1;
+    const std::string_view text(all);
+    bool valid = false;
+    const void* nul = nullptr;
+    ts::LineBreakScan scan;
+    t.restart();
+    nul = std::memchr(text.data(), 0, text.size());
+    report("nul_check", double(t.nsecsElapsed()) / 1e6);
+    t.restart();
+    valid = ts::isValidUtf8(text);
+    report("utf8_check", double(t.nsecsElapsed()) / 1e6);
+    t.restart();
+    scan.feed(text);
+    report("line_break", double(t.nsecsElapsed()) / 1e6);
+    QsciScintilla editor;
+    t.restart();
+    {
+        ts::DocumentLoader loader(editor, size, size <= TSRichEdit::kUnstyledAbove);
+        for (size_t at = 0; at < text.size(); at += piece.size()) loader.append(text.substr(at, piece.size()));
+        editor.SendScintilla(QsciScintillaBase::SCI_RELEASEDOCUMENT, 0UL, loader.take());
+    }
+    report("control_insert_and_line_index", double(t.nsecsElapsed()) / 1e6);
+    long runs = 0;
+    t.restart();
+    TTagLexer::Scan(text.data(), 0, long(text.size()), 0, long(text.size()), TTagLexer::Text,
+                    [&](int, long) { ++runs; });
+    report("tag_colours_whole_text", double(t.nsecsElapsed()) / 1e6);
+    std::printf("checked=%d\n", valid && !nul && runs > 0);
     return 0;
 }
 
@@ -498,7 +555,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     installEditorAccessibility();
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s editor|floor|plain|empty|typing|journal|colours|closing|startup [file]\n",
+        std::fprintf(stderr, "usage: %s editor|steps|floor|plain|empty|typing|journal|colours|closing|startup [file]\n",
                      argv[0]);
         return 2;
     }
@@ -508,6 +565,7 @@ int main(int argc, char** argv) {
     if (mode == QLatin1String("floor")) return floorOpen(path);
     if (mode == QLatin1String("plain")) return plainOpen(path);
     if (mode == QLatin1String("empty")) return emptyEditor();
+    if (mode == QLatin1String("steps")) return openingSteps(path);
     if (mode == QLatin1String("typing")) return typing(path);
     if (mode == QLatin1String("journal")) return journalled(path);
     if (mode == QLatin1String("colours")) return coloured(path);

@@ -65,6 +65,8 @@ for mb in 50 200; do
   printf '%-8s %-28s %10s %12s\n' "${mb}MB" "editor save" "$(echo "$ed" | field save_ms)" $(( $(echo "$ed" | field peak_kib) / 1024 ))
   printf '%-8s %-28s %10s\n' "${mb}MB" "cp" "$cp_ms"
   printf '%-8s %-28s %10s\n' "${mb}MB" "copy + fsync (dd conv=fsync)" "$cps_ms"
+  echo "         each step of opening alone, ms (fresh memory: a buffer the file's size, new and again):"
+  "$bin" steps "$f" | grep -v '^checked=1$' | sed 's/_ms=/ /; s/^/           /'
   python3 - "$ed" "$fl" "$cp_ms" "$empty_kib" "$bytes" "$cps_ms" <<'PY'
 import sys
 def f(text, key):
