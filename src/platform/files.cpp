@@ -22,7 +22,9 @@ int FileHandle::close() {
     return fd >= 0 && ::close(fd) != 0 && errno != EINTR ? errno : 0;
 }
 
-int writeAll(int fd, std::string_view data) {
+namespace {
+
+int writeLoop(int fd, std::string_view data) {
     while (!data.empty()) {
         const size_t chunk = std::min<size_t>(data.size(), size_t(1) << 30);
         const ssize_t n = retryEintr([&] { return ::write(fd, data.data(), chunk); });
@@ -33,9 +35,65 @@ int writeAll(int fd, std::string_view data) {
     return 0;
 }
 
+// A large file goes to the disk while it is written, a window at a time,
+// and each window leaves the page cache once it is on the disk: the system
+// needs no fresh memory for a cached copy of the whole file (on a virtual
+// machine, fresh memory costs more than the disk), and other files stay
+// cached. The caller's fsync still decides what is durable; these are hints,
+// and a file system that does not take them is written all the same.
+class StreamingWriter {
+public:
+    static constexpr off_t kWindow = off_t(8) << 20;
+    static constexpr off_t kFrom = off_t(16) << 20;
+
+    StreamingWriter(int fd, off_t total) : m_fd(fd) {
+        struct stat st {};
+        if (total < kFrom || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return;
+        m_start = m_done = ::lseek(fd, 0, SEEK_CUR);
+    }
+
+    int write(std::string_view data) {
+        if (m_start < 0) return writeLoop(m_fd, data);
+        while (!data.empty()) {
+            const off_t windowEnd = (m_done - m_start) / kWindow * kWindow + kWindow + m_start;
+            const size_t part = size_t(std::min<off_t>(off_t(data.size()), windowEnd - m_done));
+            if (int err = writeLoop(m_fd, data.substr(0, part))) return err;
+            data.remove_prefix(part);
+            m_done += off_t(part);
+            if (m_done == windowEnd) windowFull(windowEnd - kWindow);
+        }
+        return 0;
+    }
+
+private:
+    void windowFull(off_t from) {
+        ::sync_file_range(m_fd, from, kWindow, SYNC_FILE_RANGE_WRITE);
+        // Two windows behind: on the disk by now, or soon.
+        const off_t old = from - 2 * kWindow;
+        if (old < m_start) return;
+        ::sync_file_range(m_fd, old, kWindow,
+                          SYNC_FILE_RANGE_WAIT_BEFORE | SYNC_FILE_RANGE_WRITE | SYNC_FILE_RANGE_WAIT_AFTER);
+        ::posix_fadvise(m_fd, old, kWindow, POSIX_FADV_DONTNEED);
+    }
+
+    int m_fd;
+    off_t m_start = -1;
+    off_t m_done = 0;
+};
+
+} // namespace
+
+int writeAll(int fd, std::string_view data) {
+    const std::string_view pieces[] = {data};
+    return writeAll(fd, pieces);
+}
+
 int writeAll(int fd, std::span<const std::string_view> pieces) {
+    off_t total = 0;
+    for (std::string_view piece : pieces) total += off_t(piece.size());
+    StreamingWriter writer(fd, total);
     for (std::string_view piece : pieces)
-        if (int err = writeAll(fd, piece)) return err;
+        if (int err = writer.write(piece)) return err;
     return 0;
 }
 

@@ -48,6 +48,8 @@ private:
 };
 
 // Writes all of data, again after interruptions and short writes; 0 or the errno.
+// A large regular file is written to the disk as it goes and kept out of the
+// page cache behind it.
 int writeAll(int fd, std::string_view data);
 int writeAll(int fd, std::span<const std::string_view> pieces);
 // Reads from the file's position to its end into out, which is sized to

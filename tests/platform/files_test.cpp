@@ -46,3 +46,25 @@ TEST(WriteAllAndReadAll, EveryByteCrossesAPipeWhileSignalsInterruptThem) {
     EXPECT_EQ(got.size(), first.size() + second.size());
     EXPECT_TRUE(got == first + second);
 }
+
+// Written a window at a time to the disk: every byte lands where it belongs,
+// from wherever the file's position stood, across the pieces' edges.
+TEST(WriteAll, ALargeFileIsWrittenWholeFromItsPosition) {
+    char name[] = "/tmp/tagsmith-writeall-XXXXXX";
+    const int fd = ::mkstemp(name);
+    ASSERT_GE(fd, 0);
+    ::unlink(name);
+    QByteArray first((19 << 20) + 7, Qt::Uninitialized), second((6 << 20) + 5, Qt::Uninitialized);
+    for (qsizetype i = 0; i < first.size(); ++i) first[i] = char(i * 7 + i / 4093);
+    for (qsizetype i = 0; i < second.size(); ++i) second[i] = char(i * 13 + i / 509);
+    const std::string_view pieces[] = {{first.constData(), size_t(first.size())}, {},
+                                       {second.constData(), size_t(second.size())}};
+    ASSERT_EQ(::write(fd, "head", 4), 4);
+    EXPECT_EQ(writeAll(fd, pieces), 0);
+    EXPECT_EQ(::lseek(fd, 0, SEEK_CUR), 4 + first.size() + second.size());
+    ASSERT_EQ(::lseek(fd, 0, SEEK_SET), 0);
+    QByteArray got;
+    EXPECT_EQ(readAll(fd, got), 0);
+    ::close(fd);
+    EXPECT_TRUE(got == "head" + first + second);
+}
