@@ -19,7 +19,7 @@ namespace {
 
 constexpr std::size_t kHugePage = std::size_t(2) << 20;
 constexpr std::size_t kLargeBlock = std::size_t(8) << 20;
-constexpr std::size_t kTouchTogether = std::size_t(32) << 20;
+constexpr std::size_t kTouchTogether = std::size_t(16) << 20;
 constexpr std::size_t kPage = 4096;
 
 void adviseHugePages(void* p, std::size_t n) {
