@@ -273,6 +273,14 @@ void TDocumentJournal::schedule() {
 }
 
 void TDocumentJournal::appendInsert(qint64 pos, std::string_view bytes) {
+    // A very large insertion (Replace All over a large text, a paste of a
+    // whole file) is not copied into a record: the whole text, written in the
+    // background, holds it and every edit before it.
+    if (bytes.size() >= kWholeTextFrom) {
+        m_pending.clear();
+        m_needSnapshot = true;
+        return;
+    }
     m_pending.append('I');
     putU64(m_pending, static_cast<quint64>(pos));
     putBytes(m_pending, bytes);

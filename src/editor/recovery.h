@@ -133,6 +133,9 @@ private:
     void fail(const QString& reason);
     QByteArray headerRecord(bool fileBased) const;
 
+    // Insertions from this size on are journalled as the whole text.
+    static constexpr size_t kWholeTextFrom = size_t(16) << 20;
+
     QString m_folder;
     QString m_path;
     TextSource m_text;

@@ -116,6 +116,33 @@ TEST(RecoveryJournal, RandomEditsReplayToTheEditorsText) {
     }
 }
 
+// A huge insertion between small edits, as Replace All over a large text
+// makes: the journal takes the whole text instead, and nothing before or
+// after it is lost.
+TEST(RecoveryJournal, AHugeInsertionAmongSmallEditsReplaysToTheText) {
+    ScopedPlatform platform;
+    FreshRegistry registry;
+    ScopedRecovery recovery;
+    const QString path = recovery.dir.path() + QStringLiteral("/page.htm");
+    ASSERT_TRUE(writeFile(path, "<HTML>\r\n</HTML>\r\n"));
+    THTML doc;
+    doc.SetFileName(path);
+    doc.LoadDocument();
+    TSRichEdit& e = *doc.RichEdit();
+    const QByteArray huge = QByteArray("<P>Z\xC3\xBCrich</P>\r\n").repeated((17 << 20) / 16);
+    e.SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, 8ul, "<BODY>");
+    ASSERT_TRUE(doc.Journal()->Flush()); // on disk, whole: later edits are appended to it
+    e.SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, 8ul, "<!-- -->");
+    e.SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, 14ul, huge.constData());
+    e.SendScintilla(QsciScintillaBase::SCI_DELETERANGE, 0ul, 2l);
+    e.SendScintilla(QsciScintillaBase::SCI_INSERTTEXT, static_cast<unsigned long>(e.ByteLength()), "end");
+    ASSERT_TRUE(doc.Journal()->Flush());
+    const ts::RecoveredDocument back = ts::replayJournal(doc.Journal()->Path());
+    ASSERT_TRUE(back.ok()) << back.problem.toStdString();
+    EXPECT_TRUE(back.text == documentText(e));
+    EXPECT_TRUE(back.text.startsWith("TML>\r\n<!-- -<P>Z"));
+}
+
 TEST(RecoveryJournal, WrittenASecondAfterTypingPausesAndRemovedOnSaveUndoAndClose) {
     ScopedPlatform platform;
     FreshRegistry registry;
