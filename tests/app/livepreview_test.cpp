@@ -161,6 +161,15 @@ TEST_F(LivePreviewTest, ShowsTheTextAsTypedOnceTheTypingPausesAndRunsItsScripts)
     // The keys stay with the text whatever the view does.
     EXPECT_EQ(QApplication::focusWidget(), doc->RichEdit());
     EXPECT_EQ(js(QStringLiteral("document.querySelector('b.x').textContent")), QVariant(QStringLiteral("bold")));
+
+    // Loaded again from its file, changed meanwhile: no edit is announced,
+    // and the new text shows all the same.
+    QFile file(doc->FileName());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<p>Loaded anew</p>\r\n");
+    file.close();
+    doc->LoadDocument();
+    EXPECT_TRUE(shows(QStringLiteral("Loaded anew")));
 }
 
 TEST_F(LivePreviewTest, ResolvesAgainstTheDocumentsFolderAndReadsNothingOutsideIt) {
