@@ -297,6 +297,31 @@ public:
         return found;
     }
 
+    // The matches repeated calls of next() find, each from the end of the one
+    // before, in one scan: a candidate before the end of the last match
+    // cannot start a match after it. Stops when each() returns true.
+    template <class Each>
+    void each(std::string_view text, size_t from, Each&& each) const {
+        const size_t n = text.size();
+        const size_t lo = from + m_coreFirst;
+        const size_t tail = coreMinBytes() + charsAfterCore();
+        if (n < tail || lo > n - tail) return;
+        const size_t hi = n - tail;
+        const Byte* t = reinterpret_cast<const Byte*>(text.data());
+        auto visit = [&](size_t q) {
+            Range r;
+            if (!matchAt(t, n, q, r) || r.start < from) return false;
+            if (m_wholeWord && (r.start == from || !wordBounded(t, n, r))) return false;
+            if (each(r)) return true;
+            from = r.end;
+            return false;
+        };
+        if (m_leads.leads.empty())
+            scanForward(m_pair, t, lo, hi, visit);
+        else
+            scanForward(m_leads, t, lo, hi, visit);
+    }
+
     // Last match ending at or before `to`.
     std::optional<Range> previous(std::string_view text, size_t to) const {
         const size_t n = text.size();
@@ -401,30 +426,32 @@ ReplaceAllSteps::ReplaceAllSteps(const QString& pattern, const QString& replacem
     if (pattern.isEmpty()) return;
     auto matcher = std::make_shared<const Matcher>(pattern, o.matchCase, o.wholeWord);
     if (matcher->empty()) return;
-    m_next = [matcher](std::string_view text, size_t from) { return matcher->next(text, from); };
+    m_each = [matcher](std::string_view text, const std::function<bool(Range)>& each) { matcher->each(text, 0, each); };
 }
 
 ReplaceAllSteps::Piece ReplaceAllSteps::next(std::string_view rest, size_t pieceBytes) {
     Piece piece;
-    if (!m_next) return piece;
+    if (!m_each) return piece;
     // Each search starts right after the text the loop just inserted and
     // looks only at what follows, which is still the original text from the
     // end of the replaced match on: so the loop's matches are the ones found
     // by searching the original text from the end of each match. A match
     // right at the start of `rest` follows the last piece's last match, so
     // it is no whole word, as there.
-    std::optional<Range> match = m_next(rest, 0);
-    if (!match) return piece;
-    const size_t first = match->start;
     m_buffer.clear();
-    size_t copied = first;
-    do {
-        m_buffer.append(rest.substr(copied, match->start - copied));
+    size_t first = 0, copied = 0;
+    m_each(rest, [&](Range match) {
+        if (piece.count == 0) {
+            first = copied = match.start;
+            m_buffer.reserve(std::min(rest.size() - first, pieceBytes + pieceBytes / 8));
+        } else if (match.start - first >= pieceBytes) return true; // the next piece's
+        m_buffer.append(rest.substr(copied, match.start - copied));
         m_buffer.append(m_with);
-        copied = match->end;
+        copied = match.end;
         ++piece.count;
-        match = m_next(rest, copied);
-    } while (match && match->start - first < pieceBytes);
+        return false;
+    });
+    if (piece.count == 0) return piece;
     piece.replaced = {first, copied};
     piece.replacement = m_buffer;
     return piece;
@@ -439,7 +466,7 @@ ReplaceAllPlan planReplaceAll(std::string_view text, Range selection, const QStr
     const ReplaceAllSteps::Piece piece = steps.next(text.substr(selection.end), text.size());
     if (piece.count == 0) return plan;
     plan.replaced = {selection.end + piece.replaced.start, selection.end + piece.replaced.end};
-    plan.replacement.assign(piece.replacement);
+    plan.replacement = steps.takeReplacement();
     plan.count = piece.count;
     const size_t caret = plan.replaced.start + plan.replacement.size();
     plan.finalSelection = {caret, caret};

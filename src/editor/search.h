@@ -72,9 +72,11 @@ public:
     // the text after the selection. The piece runs from the first match to
     // the end of the last one that starts less than pieceBytes after it.
     Piece next(std::string_view rest, size_t pieceBytes);
+    // The last piece's replacement, moved out; the piece's view of it ends.
+    std::string takeReplacement() { return std::move(m_buffer); }
 
 private:
-    std::function<std::optional<Range>(std::string_view, size_t)> m_next;
+    std::function<void(std::string_view, const std::function<bool(Range)>&)> m_each;
     std::string m_with;
     std::string m_buffer;
 };
