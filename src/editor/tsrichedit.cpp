@@ -59,7 +59,10 @@ TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibil
     ApplyAppearance(QString(), 0, 0x000000, 0xFFFFFF);
     SetLineBreak(ts::LineBreak::CrLf);
 
-    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, [this] { scheduleStatus(); });
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this, [this] {
+        ++m_edits;
+        scheduleStatus();
+    });
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, [this](int updated) {
         if (updated & (SC_UPDATE_CONTENT | SC_UPDATE_SELECTION)) emit StatusChanged();
     });
@@ -246,6 +249,7 @@ void TSRichEdit::showDocument(void* document, bool unstyled) {
     sci(SCI_SETUSETABS, useTabs);
     sci(SCI_SETLEXER, SCLEX_CONTAINER);
     m_unstyled = unstyled;
+    m_shown = {};
 }
 
 void TSRichEdit::SetDocumentBytes(const QByteArray& utf8) {
@@ -453,6 +457,10 @@ void TSRichEdit::colourShown() {
     const qint64 lines = scintillaLines();
     const qint64 first = sci(SCI_DOCLINEFROMVISIBLE, sci(SCI_GETFIRSTVISIBLELINE));
     const qint64 last = first + sci(SCI_LINESONSCREEN) + 1;
+    // A repaint for the caret or the selection leaves the colours as they are.
+    const Shown now{first, last, m_edits};
+    if (now == m_shown) return;
+    m_shown = now;
     auto lineStart = [&](qint64 line) { return line >= lines ? length : sci(SCI_POSITIONFROMLINE, line); };
     const qint64 from = lineStart(std::max<qint64>(0, first - kContextLines));
     const qint64 start = lineStart(first);

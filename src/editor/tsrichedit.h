@@ -153,6 +153,14 @@ private:
     QColor m_backgroundColour = Qt::white;
     int m_changeDepth = 0;
     bool m_unstyled = false;
+    // What colourShown last coloured: the lines and the edits so far.
+    struct Shown {
+        qint64 first = -1, last = -1;
+        quint64 edits = 0;
+        friend bool operator==(const Shown&, const Shown&) = default;
+    };
+    Shown m_shown;
+    quint64 m_edits = 0;
     bool m_loadUnstyled = false;
     std::unique_ptr<ts::DocumentLoader> m_loader;
     bool m_statusPending = false;
