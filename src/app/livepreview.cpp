@@ -365,6 +365,8 @@ void LivePreview::render() {
         m_page->setUrl(QUrl(QStringLiteral("about:blank")));
         return;
     }
+    // A file still being read is shown once it is all in (Loaded).
+    if (m_editor->Loading()) return;
     m_shownName = m_doc->FileName();
     if (m_editor->ByteLength() > kLargest) {
         // Not rendered at each pause: the notice stays until the text is smaller.

@@ -249,7 +249,10 @@ void TProblemsDock::follow(QMdiSubWindow* sub) {
     showProgress();
     if (!doc || isHidden()) return;
     DocumentCheck& check = DocumentCheck::Of(*doc, *this);
-    if (!check.hasResult && !check.Running() && !check.changedDuringCheck && !check.Large()) start(check, false);
+    // A file still being read is checked once it is all in (Loaded).
+    if (!check.hasResult && !check.Running() && !check.changedDuringCheck && !check.editor.Loading() &&
+        !check.Large())
+        start(check, false);
 }
 
 void TProblemsDock::start(DocumentCheck& check, bool large) {

@@ -20,6 +20,7 @@ constexpr std::string_view kBom{"\xEF\xBB\xBF", 3};
 
 const QString kNotRegular = QStringLiteral("Das ist keine gewöhnliche Datei.");
 const QString kNulBytes = QStringLiteral("Sie enthält Nullbytes und ist daher keine Textdatei.");
+const QString kChanged = QStringLiteral("Sie wurde beim Lesen geändert.");
 
 [[noreturn]] void throwReadError(const QString& path, const QString& reason) {
     throw TError(QStringLiteral("Datei \"%1\" kann nicht geöffnet werden. %2")
@@ -60,7 +61,8 @@ std::optional<LoadedDocument> decodeDocument(QByteArray bytes) {
     return doc;
 }
 
-DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t chunkSize) {
+DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t chunkSize,
+                                 std::optional<TextEncoding> only) {
     struct stat st {};
     FileHandle fd = openForReading(path, st);
     chunkSize = std::max<size_t>(chunkSize, 4);
@@ -75,11 +77,11 @@ DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t
     DocumentShape shape;
     shape.identity = FileIdentity::fromStat(st);
     LineBreakScan scan;
-    sink.begin(qint64(st.st_size));
     size_t carry = 0;
     bool first = true;
-    bool utf8 = true;
-    for (;;) {
+    bool utf8 = only != TextEncoding::Windows1252;
+    if (utf8) sink.begin(qint64(st.st_size));
+    while (utf8) {
         const size_t n = readSome(buffer.data() + carry, chunkSize);
         if (n == 0) break;
         std::string_view data(buffer.data(), carry + n);
@@ -124,6 +126,8 @@ DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t
         shape.lineBreak = scan.result();
         return shape;
     }
+    // Read as UTF-8 once already, so the file has changed since.
+    if (only == TextEncoding::Utf8) throwReadError(path, kChanged);
 
     // Not UTF-8: everything again, as Windows-1252.
     if (::lseek(fd.get(), 0, SEEK_SET) != 0) throwReadError(path, systemErrorText(errno));

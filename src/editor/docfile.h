@@ -63,8 +63,13 @@ struct DocumentShape {
 // Reads a file into the sink piece by piece, so a large file is never held
 // in memory besides the editor's own copy; the text is the same as
 // loadDocumentFile gives. Throws TError naming the file as loadDocumentFile does
-// (the sink may have received part of the text by then).
-DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t chunkSize = 256 << 10);
+// (the sink may have received part of the text by then). With `only`, the
+// file is read in that encoding alone, for a second reading of a file whose
+// encoding is known: UTF-8 that turns out otherwise means the file changed,
+// and throws so.
+inline constexpr size_t kReadPiece = 256 << 10;
+DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t chunkSize = kReadPiece,
+                                 std::optional<TextEncoding> only = std::nullopt);
 
 // The bytes of a document's file, as a byte-order mark and a body.
 // For UTF-8 the body refers to the caller's buffer (no copy): write it before

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFileInfo>
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -57,6 +58,8 @@ TDocument::TDocument(TSRichEdit& editor, QWidget* dialogParent)
         if (std::exchange(m_diskCheckDue, false)) ts::runCommand(m_dialogParent, [this] { CheckDiskFile(); });
     });
     m_editor.installEventFilter(this);
+    connect(&m_editor, &TSRichEdit::Loaded, this, &TDocument::loadedInBackground);
+    connect(&m_editor, &TSRichEdit::LoadFailed, this, [this] { m_pendingShape.reset(); });
 }
 
 TDocument::~TDocument() { m_journal.reset(); }
@@ -91,6 +94,7 @@ void TDocument::startJournal(bool fileBased, const ts::FileIdentity& base) {
 void TDocument::Load() {
     // Loading is not an edit; the journal starts again from the loaded file.
     m_journal.reset();
+    m_pendingShape.reset();
     struct EditorSink : ts::DocumentSink {
         TSRichEdit* editor;
         void begin(qint64 sizeHint) override { editor->BeginLoad(sizeHint); }
@@ -105,6 +109,8 @@ void TDocument::Load() {
     m_fileName = QDir::current().filePath(m_fileName);
     try {
         ts::offerSaveBackup(m_dialogParent, m_fileName);
+        const qint64 size = QFileInfo(m_fileName).size();
+        if (size > s_backgroundFrom) return loadInBackground(named, size);
         shape = ts::streamDocumentFile(m_fileName, sink);
     } catch (...) {
         // A file that cannot be read leaves the editor empty.
@@ -122,8 +128,51 @@ void TDocument::Load() {
     emit StatusChanged();
 }
 
+void TDocument::loadInBackground(const QString& named, qint64 size) {
+    const QString path = m_fileName;
+    auto shape = std::make_shared<ts::DocumentShape>();
+    auto read = [&](ts::TextEncoding encoding, qint64 sizeHint) {
+        m_editor.LoadInBackground(sizeHint, [path, shape, encoding](ts::DocumentSink& sink) {
+            *shape = ts::streamDocumentFile(path, sink, ts::kReadPiece, encoding);
+        });
+    };
+    // Most files are UTF-8: that reading starts while this one checks the
+    // whole file, so that a file that cannot be opened throws here.
+    read(ts::TextEncoding::Utf8, size);
+    struct FirstLines : ts::DocumentSink {
+        std::string text;
+        void begin(qint64) override { text.clear(); }
+        void append(std::string_view utf8) override {
+            if (text.size() < ts::kReadPiece) text.append(utf8);
+        }
+    } first;
+    const ts::DocumentShape checked = ts::streamDocumentFile(path, first);
+    if (checked.format.encoding != ts::TextEncoding::Utf8) read(checked.format.encoding, size + size / 4);
+    // Whole lines only, when there is a line break to end them.
+    const size_t end = first.text.find_last_of("\r\n");
+    m_editor.ShowFirstLines(std::string_view(first.text).substr(0, end == std::string::npos ? first.text.size() : end + 1));
+    m_pendingShape = shape;
+    m_format = checked.format;
+    m_editor.SetLineBreak(checked.lineBreak);
+    SetCaption(named);
+    emit StatusChanged();
+}
+
+void TDocument::loadedInBackground() {
+    if (!m_pendingShape) return;
+    // As read the second time, which is the text the editor holds.
+    const ts::DocumentShape shape = *std::exchange(m_pendingShape, nullptr);
+    m_format = shape.format;
+    m_editor.SetLineBreak(shape.lineBreak);
+    m_editor.ClearModified();
+    startJournal(true, shape.identity);
+    setDiskFile(shape.identity);
+    emit StatusChanged();
+}
+
 void TDocument::New(const QStringList& templateLines) {
     m_journal.reset();
+    m_pendingShape.reset();
     forgetDiskFile();
     SetCaption(untitledName());
     m_format = ts::DocumentFormat{};
@@ -141,6 +190,7 @@ void TDocument::New(const QStringList& templateLines) {
 
 void TDocument::Recover(const ts::RecoveredDocument& recovered) {
     m_journal.reset();
+    m_pendingShape.reset();
     m_fileName = recovered.header.fileName;
     m_format = recovered.header.format;
     m_editor.SetDocumentBytes(recovered.text);
@@ -163,6 +213,8 @@ void TDocument::Recover(const ts::RecoveredDocument& recovered) {
 }
 
 bool TDocument::Save() {
+    // The whole text, and the file as it was read, before anything is decided.
+    m_editor.FinishLoad();
     bool saved = true;
     if (m_fileName == untitledName()) saved = SaveAs();
     else saved = confirmOverwrite() && WriteFile();
@@ -171,6 +223,7 @@ bool TDocument::Save() {
 }
 
 bool TDocument::SaveAs() {
+    m_editor.FinishLoad();
     const std::optional<QString> name = ts::commonDialogs().saveFileName(m_dialogParent);
     if (!name) return false;
     // The chosen file is replaced as it is; what was known of the old one does not apply.
@@ -183,6 +236,7 @@ bool TDocument::SaveAs() {
 }
 
 bool TDocument::WriteFile() {
+    m_editor.FinishLoad();
     ts::EncodedDocument encoded = ts::encodeDocument(m_editor.DocumentBytes(), m_format);
     if (!encoded.unmappable.isEmpty()) {
         // Dropping or replacing the characters would change the text behind

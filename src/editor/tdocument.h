@@ -42,8 +42,13 @@ public:
 
     // Reads the file named by FileName into the editor, which then keeps the
     // absolute path and shows the name as given. A file that cannot be read
-    // leaves the editor empty and throws.
+    // leaves the editor empty and throws. A file larger than BackgroundFrom
+    // is checked whole first (so it throws here just the same), then shows
+    // its first lines while the editor takes in the rest in the background;
+    // the journal and the watch on the file begin once it is all in.
     void Load();
+    static qint64 BackgroundFrom() { return s_backgroundFrom; }
+    static void SetBackgroundFrom(qint64 bytes) { s_backgroundFrom = bytes; }
     // An untitled document holding only these lines, not modified and with
     // nothing to undo.
     void New(const QStringList& templateLines);
@@ -95,6 +100,9 @@ private:
     void journalWholeText();
     // The watcher saw the file change: asked now, or once the typing pauses.
     void diskFileChanged();
+    void loadInBackground(const QString& named, qint64 size);
+    // The editor took in the whole of a file read in the background.
+    void loadedInBackground();
 
     TSRichEdit& m_editor;
     QWidget* m_dialogParent;
@@ -109,4 +117,7 @@ private:
     // Runs while keys come in and a second beyond; a change seen on disk meanwhile waits for it.
     QTimer* m_typing = nullptr;
     bool m_diskCheckDue = false;
+    // What the background reading found, once the editor has it all.
+    std::shared_ptr<ts::DocumentShape> m_pendingShape;
+    static inline qint64 s_backgroundFrom = 32'000'000;
 };

@@ -1,9 +1,11 @@
 #include "editor/tsrichedit.h"
 
 #include "editor/accessibility.h"
+#include "editor/docfile.h"
 #include "editor/docloader.h"
 #include "editor/search.h"
 #include "editor/taglexer.h"
+#include "platform/command.h"
 
 #include <QAccessible>
 #include <QDragEnterEvent>
@@ -16,7 +18,29 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <algorithm>
+#include <atomic>
+#include <exception>
+#include <stdexcept>
+#include <thread>
 #include <vector>
+
+namespace {
+// Thrown into a background reading that is no longer wanted.
+struct BackgroundLoadCancelled {};
+
+std::vector<TSRichEdit*>& editorsLoading() {
+    static std::vector<TSRichEdit*> editors;
+    return editors;
+}
+} // namespace
+
+struct TSRichEdit::Background {
+    std::unique_ptr<ts::DocumentLoader> loader;
+    bool unstyled = false;
+    std::atomic<bool> cancelled{false};
+    std::exception_ptr failure;
+    std::thread thread;
+};
 
 TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibility(), parent)) {
     setObjectName(QStringLiteral("RichEdit"));
@@ -73,7 +97,7 @@ TSRichEdit::TSRichEdit(QWidget* parent) : QsciScintilla((installEditorAccessibil
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, [this] { emit OnVScroll(this); });
 }
 
-TSRichEdit::~TSRichEdit() = default;
+TSRichEdit::~TSRichEdit() { cancelBackground(); }
 
 qint64 TSRichEdit::sci(unsigned int msg, quintptr w, qintptr l) const {
     return SendScintilla(msg, static_cast<unsigned long>(w), static_cast<long>(l));
@@ -92,7 +116,10 @@ void TSRichEdit::scheduleStatus() {
 
 int TSRichEdit::scintillaLines() const { return static_cast<int>(sci(SCI_GETLINECOUNT)); }
 
-qint64 TSRichEdit::ByteLength() const { return sci(SCI_GETLENGTH); }
+qint64 TSRichEdit::ByteLength() const {
+    awaitText();
+    return sci(SCI_GETLENGTH);
+}
 
 bool TSRichEdit::IsEmpty() const { return ByteLength() == 0; }
 
@@ -104,7 +131,10 @@ bool TSRichEdit::EndsWithLineBreak() const {
 }
 
 // Not QsciScintilla::clear(), which also forgets the undo history.
-void TSRichEdit::ClearText() { sci(SCI_CLEARALL); }
+void TSRichEdit::ClearText() {
+    awaitText();
+    sci(SCI_CLEARALL);
+}
 
 int TSRichEdit::LineCount() const {
     if (IsEmpty()) return 0;
@@ -113,6 +143,7 @@ int TSRichEdit::LineCount() const {
 }
 
 QString TSRichEdit::GetLine(int i) const {
+    awaitText();
     if (i < 0 || i >= scintillaLines()) return QString();
     const qint64 start = sci(SCI_POSITIONFROMLINE, i);
     const qint64 end = sci(SCI_GETLINEENDPOSITION, i);
@@ -148,6 +179,7 @@ void TSRichEdit::replaceBytes(qint64 start, qint64 end, const QByteArray& bytes)
 }
 
 void TSRichEdit::ReplaceLine(int i, const QString& s) {
+    awaitText();
     i = std::clamp(i, 0, scintillaLines() - 1);
     const qint64 start = sci(SCI_POSITIONFROMLINE, i);
     const qint64 end = sci(SCI_GETLINEENDPOSITION, i);
@@ -155,6 +187,7 @@ void TSRichEdit::ReplaceLine(int i, const QString& s) {
 }
 
 void TSRichEdit::InsertLine(int i, const QString& s) {
+    awaitText();
     const int count = LineCount();
     i = std::clamp(i, 0, count);
     const QByteArray eol = LineBreakBytes();
@@ -179,11 +212,13 @@ int TSRichEdit::CaretCol() const {
 }
 
 void TSRichEdit::SetCaretRow(int row) {
+    awaitText();
     row = std::clamp(row, 0, std::max(0, LineCount() - 1));
     sci(SCI_GOTOPOS, sci(SCI_POSITIONFROMLINE, row));
 }
 
 qint64 TSRichEdit::BytePosOf(int line, int col) const {
+    awaitText();
     line = std::clamp(line, 0, scintillaLines() - 1);
     const qint64 start = sci(SCI_POSITIONFROMLINE, line);
     const qint64 end = sci(SCI_GETLINEENDPOSITION, line);
@@ -194,11 +229,13 @@ qint64 TSRichEdit::BytePosOf(int line, int col) const {
 }
 
 void TSRichEdit::SetCaretCol(int col) {
+    awaitText();
     const int line = static_cast<int>(sci(SCI_LINEFROMPOSITION, sci(SCI_GETCURRENTPOS)));
     sci(SCI_GOTOPOS, BytePosOf(line, col));
 }
 
 void TSRichEdit::BeginProgramChange() {
+    awaitText();
     if (m_changeDepth++ == 0) sci(SCI_BEGINUNDOACTION);
 }
 
@@ -206,10 +243,158 @@ void TSRichEdit::EndProgramChange() {
     if (m_changeDepth > 0 && --m_changeDepth == 0) sci(SCI_ENDUNDOACTION);
 }
 
+void TSRichEdit::LoadInBackground(qint64 sizeHint, BackgroundReader read) {
+    cancelBackground();
+    m_loader.reset();
+    auto background = std::make_unique<Background>();
+    background->unstyled = sizeHint > kUnstyledAbove;
+    Background* b = background.get();
+    const quint64 run = ++m_backgroundRun;
+    b->thread = std::thread([this, b, run, sizeHint, read = std::move(read)] {
+        struct Sink : ts::DocumentSink {
+            Background* b = nullptr;
+            bool begun = false;
+            // The document was made for the size given to LoadInBackground.
+            void begin(qint64) override {
+                // Text appended before a second begin would be void; the
+                // reader is told the encoding and never starts over.
+                if (begun) throw std::logic_error("a background load started over");
+                begun = true;
+            }
+            void append(std::string_view utf8) override {
+                if (b->cancelled.load(std::memory_order_relaxed)) throw BackgroundLoadCancelled{};
+                b->loader->append(utf8);
+            }
+        } sink;
+        sink.b = b;
+        try {
+            // Making the new document touches nothing of the control's own
+            // state, so it may be asked for here; its memory, as large as
+            // the file, is then found away from the first lines' showing.
+            b->loader = std::make_unique<ts::DocumentLoader>(*this, sizeHint, !b->unstyled);
+            read(sink);
+        } catch (const BackgroundLoadCancelled&) {
+            return;
+        } catch (...) {
+            b->failure = std::current_exception();
+        }
+        // The editor joins this thread before it goes, and its posted calls go with it.
+        QMetaObject::invokeMethod(
+            this,
+            [this, run] {
+                if (run == m_backgroundRun && m_background) ts::runCommand(window(), [this] { FinishLoad(); });
+            },
+            Qt::QueuedConnection);
+    });
+    m_background = std::move(background);
+    editorsLoading().push_back(this);
+}
+
+void TSRichEdit::ShowFirstLines(std::string_view utf8) {
+    const bool unstyled = m_background && m_background->unstyled;
+    {
+        ts::DocumentLoader first(*this, qint64(utf8.size()), !unstyled);
+        first.append(utf8);
+        showDocument(first.take(), unstyled);
+    }
+    m_restyleFrom = -1;
+    sci(SCI_SETSAVEPOINT);
+    sci(SCI_GOTOPOS, 0);
+    // Only a view until the whole text is in; its document has no undo.
+    sci(SCI_SETREADONLY, 1);
+}
+
+void TSRichEdit::FinishLoad() {
+    if (!m_background) return;
+    const std::unique_ptr<Background> background = std::move(m_background);
+    std::erase(editorsLoading(), this);
+    if (background->thread.joinable()) background->thread.join();
+    std::exception_ptr failure = background->failure;
+    void* document = nullptr;
+    if (!failure) {
+        try {
+            document = background->loader->take();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    background->loader.reset();
+    if (failure) {
+        // As a file that cannot be read at all: the editor empty.
+        emit LoadFailed();
+        BeginLoad(0);
+        EndLoad();
+        std::rethrow_exception(failure);
+    }
+    // The lines shown so far are the same lines of the whole text.
+    const qint64 firstLine = sci(SCI_GETFIRSTVISIBLELINE);
+    const qint64 xOffset = sci(SCI_GETXOFFSET);
+    showDocument(document, background->unstyled);
+    m_restyleFrom = -1;
+    sci(SCI_SETUNDOCOLLECTION, 1);
+    sci(SCI_EMPTYUNDOBUFFER);
+    sci(SCI_SETSAVEPOINT);
+    sci(SCI_GOTOPOS, 0);
+    sci(SCI_SETFIRSTVISIBLELINE, firstLine);
+    sci(SCI_SETXOFFSET, xOffset);
+    emit Loaded();
+}
+
+void TSRichEdit::FinishAllLoads() {
+    std::exception_ptr first;
+    while (!editorsLoading().empty()) {
+        try {
+            editorsLoading().front()->FinishLoad();
+        } catch (...) {
+            if (!first) first = std::current_exception();
+        }
+    }
+    if (first) std::rethrow_exception(first);
+}
+
+bool TSRichEdit::AnyLoading() { return !editorsLoading().empty(); }
+
+void TSRichEdit::cancelBackground() {
+    if (!m_background) return;
+    const std::unique_ptr<Background> background = std::move(m_background);
+    std::erase(editorsLoading(), this);
+    background->cancelled = true;
+    if (background->thread.joinable()) background->thread.join();
+}
+
+bool TSRichEdit::finishForInput(QEvent* e) {
+    if (!m_background) return false;
+    switch (e->type()) {
+    case QEvent::ShortcutOverride:
+    case QEvent::KeyPress:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::DragEnter:
+    case QEvent::Drop:
+    case QEvent::ContextMenu:
+        FinishLoad();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool TSRichEdit::event(QEvent* e) {
+    finishForInput(e);
+    return QsciScintilla::event(e);
+}
+
+bool TSRichEdit::viewportEvent(QEvent* e) {
+    finishForInput(e);
+    return QsciScintilla::viewportEvent(e);
+}
+
 void TSRichEdit::BeginLoad(qint64 sizeHint) {
     // The text goes into a new document, built on a thread of its own and
     // shown once complete. Loading is not an edit: the new document has no
     // undo history, which would otherwise hold a second copy of the file.
+    cancelBackground();
     m_loader.reset();
     m_loadUnstyled = sizeHint > kUnstyledAbove;
     m_loader = std::make_unique<ts::DocumentLoader>(*this, sizeHint, !m_loadUnstyled);
@@ -259,6 +444,7 @@ void TSRichEdit::SetDocumentBytes(const QByteArray& utf8) {
 }
 
 void TSRichEdit::ReplaceDocumentBytes(const QByteArray& utf8) {
+    awaitText();
     BeginProgramChange();
     sci(SCI_SETTARGETRANGE, 0, ByteLength());
     sci(SCI_REPLACETARGET, utf8.size(), reinterpret_cast<qintptr>(utf8.constData()));
@@ -266,6 +452,7 @@ void TSRichEdit::ReplaceDocumentBytes(const QByteArray& utf8) {
 }
 
 qint64 TSRichEdit::ReplaceAll(ts::search::ReplaceAllSteps& steps, qint64 from, size_t pieceBytes) {
+    awaitText();
     // A few edits of moderate size rather than one over the whole text: the
     // control copies each edit for undo, and small copies are made quickly.
     TProgramChange change(*this);
@@ -288,6 +475,7 @@ qint64 TSRichEdit::ReplaceAll(ts::search::ReplaceAllSteps& steps, qint64 from, s
 }
 
 std::string_view TSRichEdit::DocumentBytes() const {
+    awaitText();
     const char* p = reinterpret_cast<const char*>(sci(SCI_GETCHARACTERPOINTER));
     return std::string_view(p, static_cast<size_t>(ByteLength()));
 }
@@ -318,6 +506,7 @@ void TSRichEdit::ClearModified() {
 }
 
 void TSRichEdit::SetUnsaved() {
+    awaitText();
     m_unsaved = true;
     emit StatusChanged();
 }
@@ -427,7 +616,10 @@ QVariant TSRichEdit::inputMethodQuery(Qt::InputMethodQuery query) const {
     const qint64 line = sci(SCI_LINEFROMPOSITION, caret);
     const qint64 start = sci(SCI_POSITIONFROMLINE, line);
     const qint64 end = sci(SCI_GETLINEENDPOSITION, line);
-    const std::string_view text = DocumentBytes().substr(start, end - start);
+    // The line alone, and only as shown: a query while a large file is being
+    // read does not wait for it.
+    const std::string_view text(reinterpret_cast<const char*>(sci(SCI_GETRANGEPOINTER, start, end - start)),
+                                static_cast<size_t>(end - start));
     auto offset = [&](qint64 pos) {
         pos = std::clamp(pos, start, end);
         return static_cast<int>(QString::fromUtf8(text.data(), pos - start).size());
@@ -452,8 +644,9 @@ void TSRichEdit::colourShown() {
     // The shown lines and a few above them for constructs that begin there,
     // as the lexer would see them, put into indicators that colour the text.
     // Only what changes is set, so an unchanged view costs no second paint,
-    // and nothing stays coloured outside the view.
-    const qint64 length = ByteLength();
+    // and nothing stays coloured outside the view. The text as shown: a
+    // paint does not wait for a file being read.
+    const qint64 length = sci(SCI_GETLENGTH);
     const qint64 lines = scintillaLines();
     const qint64 first = sci(SCI_DOCLINEFROMVISIBLE, sci(SCI_GETFIRSTVISIBLELINE));
     const qint64 last = first + sci(SCI_LINESONSCREEN) + 1;

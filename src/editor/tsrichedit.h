@@ -16,6 +16,7 @@ class QTimer;
 class TTagLexer;
 namespace ts {
 class DocumentLoader;
+class DocumentSink;
 namespace search {
 class ReplaceAllSteps;
 }
@@ -52,6 +53,21 @@ public:
     void BeginLoad(qint64 sizeHint);
     void AppendLoaded(std::string_view utf8);
     void EndLoad();
+    // A large file in the background: reading starts with `read` on a thread
+    // of its own, into a new document that replaces the shown one once
+    // complete. ShowFirstLines shows its beginning meanwhile, read-only.
+    // Whatever reads or edits the text, and any input, waits for it first.
+    // A second call starts over.
+    using BackgroundReader = std::function<void(ts::DocumentSink&)>;
+    void LoadInBackground(qint64 sizeHint, BackgroundReader read);
+    void ShowFirstLines(std::string_view utf8);
+    bool Loading() const { return m_background != nullptr; }
+    // Waits for the text being read and shows it, as EndLoad does. When the
+    // reading failed, the editor is left empty and the failure is thrown.
+    void FinishLoad();
+    // The same for every editor still loading (before input elsewhere).
+    static void FinishAllLoads();
+    static bool AnyLoading();
     // Replaces the whole text as one step that Undo takes back.
     void ReplaceDocumentBytes(const QByteArray& utf8);
     // Replace All from byte `from` on, as one undo step, in edits of about
@@ -123,8 +139,12 @@ signals:
     void StatusChanged();
     // The text was replaced by a loaded one, without the notices of an edit.
     void Loaded();
+    // A background load failed; the editor is empty.
+    void LoadFailed();
 
 protected:
+    bool event(QEvent* e) override;
+    bool viewportEvent(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void dragEnterEvent(QDragEnterEvent* e) override;
     void dragMoveEvent(QDragMoveEvent* e) override;
@@ -139,6 +159,12 @@ private:
     void scheduleStatus();
     void skipStylingToView();
     void showDocument(void* document, bool unstyled);
+    void cancelBackground();
+    // Reading the text waits for a background load (see LoadInBackground).
+    void awaitText() const {
+        if (m_background) const_cast<TSRichEdit*>(this)->FinishLoad();
+    }
+    bool finishForInput(QEvent* e);
     void colourShown();
     void restyleStep();
 
@@ -163,6 +189,9 @@ private:
     quint64 m_edits = 0;
     bool m_loadUnstyled = false;
     std::unique_ptr<ts::DocumentLoader> m_loader;
+    struct Background;
+    std::unique_ptr<Background> m_background;
+    quint64 m_backgroundRun = 0;
     bool m_statusPending = false;
     bool m_unsaved = false;
     DropHandler m_dragOver, m_drop;

@@ -1,5 +1,7 @@
 #include "app/livepreview.h"
 #include "mainfixture.h"
+#include "editor/tdocument.h"
+#include "editor/tsrichedit.h"
 #include "settings/tquillonregistry.h"
 
 #include <QAction>
@@ -170,6 +172,18 @@ TEST_F(LivePreviewTest, ShowsTheTextAsTypedOnceTheTypingPausesAndRunsItsScripts)
     file.close();
     doc->LoadDocument();
     EXPECT_TRUE(shows(QStringLiteral("Loaded anew")));
+
+    // A large file shows its first lines in the editor at once; the preview
+    // waits for the whole text.
+    const qint64 oldFrom = TDocument::BackgroundFrom();
+    TDocument::SetBackgroundFrom(1000);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("<p>first lines</p>\r\n").repeated(30000) + "<p>The very end</p>\r\n");
+    file.close();
+    doc->LoadDocument();
+    EXPECT_TRUE(doc->RichEdit()->Loading());
+    EXPECT_TRUE(shows(QStringLiteral("The very end")));
+    TDocument::SetBackgroundFrom(oldFrom);
 }
 
 TEST_F(LivePreviewTest, ResolvesAgainstTheDocumentsFolderAndReadsNothingOutsideIt) {

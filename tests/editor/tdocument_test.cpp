@@ -405,3 +405,103 @@ TEST_F(DocumentFiles, ReloadOfAFileThatCannotBeReadKeepsTheText) {
     EXPECT_EQ(text(), QStringLiteral("my good text"));
     EXPECT_TRUE(editor.Modified());
 }
+
+TEST_F(DocumentFiles, ALargeFileShowsItsFirstLinesAtOnceAndIsWholeForEveryUseOfTheText) {
+    ScopedJournals journals;
+    const qint64 oldFrom = TDocument::BackgroundFrom();
+    TDocument::SetBackgroundFrom(64 << 10);
+    const QByteArray line("<P>Z\xC3\xBCrich \xE2\x82\xAC \xF0\x9F\x98\x80</P>\r\n");
+    const QByteArray utf8 = line.repeated((2 << 20) / int(line.size()));
+    const QByteArray cp1252 = QByteArray("<P>plain</P>\n").repeated(40000) + "<P>caf\xE9</P>\n";
+    write(QStringLiteral("utf8.html"), utf8);
+    write(QStringLiteral("cp1252.html"), cp1252);
+    auto shown = [&] {
+        const auto* p = reinterpret_cast<const char*>(editor.SendScintilla(QsciScintillaBase::SCI_GETCHARACTERPOINTER));
+        return QByteArray(p, editor.SendScintilla(QsciScintillaBase::SCI_GETLENGTH));
+    };
+    struct Case {
+        const char* name;
+        QByteArray text;
+        ts::TextEncoding encoding;
+        ts::LineBreak lineBreak;
+    };
+    const Case cases[] = {
+        {"utf8.html", utf8, ts::TextEncoding::Utf8, ts::LineBreak::CrLf},
+        {"cp1252.html", QByteArray("<P>plain</P>\n").repeated(40000) + "<P>caf\xC3\xA9</P>\n",
+         ts::TextEncoding::Windows1252, ts::LineBreak::Lf},
+    };
+    for (const Case& c : cases) {
+        const QString name = QString::fromLatin1(c.name);
+        // Shown at once: whole lines from the start, read-only, no journal yet.
+        open(name);
+        ASSERT_TRUE(editor.Loading()) << c.name;
+        const QByteArray first = shown();
+        EXPECT_TRUE(!first.isEmpty() && first.size() < c.text.size() && c.text.startsWith(first)) << c.name;
+        EXPECT_TRUE(first.endsWith('\n')) << c.name;
+        EXPECT_EQ(editor.SendScintilla(QsciScintillaBase::SCI_GETREADONLY), 1) << c.name;
+        EXPECT_EQ(doc.Journal(), nullptr) << c.name;
+        EXPECT_TRUE(doc.DiskWatch()->Path().isEmpty()) << c.name;
+        EXPECT_EQ(doc.Format().encoding, c.encoding) << c.name;
+        // Then the whole text, by itself.
+        ASSERT_TRUE(ts::test::waitFor([&] { return !editor.Loading(); })) << c.name;
+        EXPECT_EQ(shown(), c.text) << c.name;
+        EXPECT_EQ(editor.SendScintilla(QsciScintillaBase::SCI_GETREADONLY), 0) << c.name;
+        EXPECT_FALSE(editor.Modified()) << c.name;
+        EXPECT_FALSE(editor.isUndoAvailable()) << c.name;
+        EXPECT_EQ(editor.LineBreak(), c.lineBreak) << c.name;
+        EXPECT_NE(doc.Journal(), nullptr) << c.name;
+        EXPECT_EQ(doc.DiskWatch()->Path(), path(name)) << c.name;
+    }
+
+    // A key while the file is read goes into the whole text.
+    open(QStringLiteral("utf8.html"));
+    ASSERT_TRUE(editor.Loading());
+    QTest::keyClick(&editor, Qt::Key_X);
+    EXPECT_FALSE(editor.Loading());
+    EXPECT_EQ(ts::test::documentText(editor), "x" + utf8);
+    EXPECT_TRUE(editor.Modified());
+    QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(ts::test::documentText(editor), utf8);
+    // Saved while read: the whole file, as it was.
+    for (const Case& c : cases) {
+        const QString name = QString::fromLatin1(c.name);
+        open(name);
+        ASSERT_TRUE(editor.Loading());
+        platform.dialogs.saveAnswers = {path(QStringLiteral("copy.html"))};
+        ASSERT_TRUE(doc.SaveAs()) << c.name;
+        EXPECT_EQ(read(QStringLiteral("copy.html")), read(name)) << c.name;
+    }
+    // Refused whole before anything shows: the editor is left empty.
+    write(QStringLiteral("nul.html"), utf8 + QByteArray(1, '\0'));
+    EXPECT_THROW(open(QStringLiteral("nul.html")), TError);
+    EXPECT_FALSE(editor.Loading());
+    EXPECT_TRUE(editor.IsEmpty());
+    // A window closed while its file is read.
+    {
+        TSRichEdit other;
+        TDocument otherDoc{other};
+        otherDoc.SetFileName(path(QStringLiteral("utf8.html")));
+        otherDoc.Load();
+        EXPECT_TRUE(other.Loading());
+    }
+    EXPECT_TRUE(texts().isEmpty());
+    TDocument::SetBackgroundFrom(oldFrom);
+}
+
+TEST_F(DocumentFiles, AFileThatChangesWhileReadInTheBackgroundLeavesTheEditorEmptyAndSaysSo) {
+    // Read a second time as UTF-8, it turns out to be something else now.
+    write(QStringLiteral("changed.html"), QByteArray("<P>caf\xE9</P>\r\n").repeated(1000));
+    const QString file = path(QStringLiteral("changed.html"));
+    editor.SetDocumentBytes("old text");
+    QSignalSpy failed(&editor, &TSRichEdit::LoadFailed);
+    editor.LoadInBackground(12000, [file](ts::DocumentSink& sink) {
+        ts::streamDocumentFile(file, sink, ts::kReadPiece, ts::TextEncoding::Utf8);
+    });
+    editor.ShowFirstLines("<P>caf");
+    ASSERT_TRUE(ts::test::waitFor([&] { return !editor.Loading(); }));
+    EXPECT_EQ(failed.size(), 1);
+    EXPECT_TRUE(editor.IsEmpty());
+    EXPECT_EQ(editor.SendScintilla(QsciScintillaBase::SCI_GETREADONLY), 0);
+    ASSERT_EQ(texts().size(), 1);
+    EXPECT_TRUE(texts()[0].contains(QStringLiteral("beim Lesen geändert"))) << texts()[0].toStdString();
+}
