@@ -59,7 +59,7 @@ TDocument::TDocument(TSRichEdit& editor, QWidget* dialogParent)
     });
     m_editor.installEventFilter(this);
     connect(&m_editor, &TSRichEdit::Loaded, this, &TDocument::loadedInBackground);
-    connect(&m_editor, &TSRichEdit::LoadFailed, this, [this] { m_pendingShape.reset(); });
+    connect(&m_editor, &TSRichEdit::LoadFailed, this, &TDocument::notLoaded);
 }
 
 TDocument::~TDocument() { m_journal.reset(); }
@@ -116,6 +116,7 @@ void TDocument::Load() {
         // A file that cannot be read leaves the editor empty.
         m_editor.BeginLoad(0);
         m_editor.EndLoad();
+        notLoaded();
         throw;
     }
     m_editor.EndLoad();
@@ -156,6 +157,13 @@ void TDocument::loadInBackground(const QString& named, qint64 size) {
     m_editor.SetLineBreak(checked.lineBreak);
     SetCaption(named);
     emit StatusChanged();
+}
+
+void TDocument::notLoaded() {
+    m_pendingShape.reset();
+    // The empty editor is not the file's text: a Save asks for a name
+    // instead of writing nothing over the file.
+    m_fileName = untitledName();
 }
 
 void TDocument::loadedInBackground() {

@@ -42,7 +42,7 @@ public:
 
     // Reads the file named by FileName into the editor, which then keeps the
     // absolute path and shows the name as given. A file that cannot be read
-    // leaves the editor empty and throws. A file larger than BackgroundFrom
+    // leaves the editor empty and untitled, and throws. A file larger than BackgroundFrom
     // is checked whole first (so it throws here just the same), then shows
     // its first lines while the editor takes in the rest in the background;
     // the journal and the watch on the file begin once it is all in.
@@ -103,6 +103,8 @@ private:
     void loadInBackground(const QString& named, qint64 size);
     // The editor took in the whole of a file read in the background.
     void loadedInBackground();
+    // The file could not be read, now or in the background.
+    void notLoaded();
 
     TSRichEdit& m_editor;
     QWidget* m_dialogParent;

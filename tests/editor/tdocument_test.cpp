@@ -104,10 +104,14 @@ TEST_F(DocumentFiles, LoadThenSaveGivesTheFileBackByteForByte) {
     }
     EXPECT_TRUE(texts().isEmpty());
 
-    // Refused at its last byte: the editor is left empty.
+    // Refused at its last byte: the editor is left empty, and a Save does
+    // not write that over the file.
     write(QStringLiteral("nul.html"), plain + QByteArray(1, '\0'));
     EXPECT_THROW(open(QStringLiteral("nul.html")), TError);
     EXPECT_TRUE(editor.IsEmpty());
+    EXPECT_EQ(doc.FileName(), untitledName());
+    EXPECT_FALSE(doc.Save()); // Save as, cancelled
+    EXPECT_EQ(read(QStringLiteral("nul.html")), plain + QByteArray(1, '\0'));
 }
 
 TEST_F(DocumentFiles, ModifiedFlagFollowsEditsSavesAndUndo) {
