@@ -61,21 +61,39 @@ std::optional<LoadedDocument> decodeDocument(QByteArray bytes) {
     return doc;
 }
 
+OpenedDocumentFile openDocumentFile(const QString& path) {
+    struct stat st {};
+    OpenedDocumentFile file;
+    file.path = path;
+    file.fd = openForReading(path, st);
+    file.identity = FileIdentity::fromStat(st);
+    return file;
+}
+
 DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t chunkSize,
                                  std::optional<TextEncoding> only) {
+    return streamDocumentFile(openDocumentFile(path), sink, chunkSize, only);
+}
+
+DocumentShape streamDocumentFile(const OpenedDocumentFile& file, DocumentSink& sink, size_t chunkSize,
+                                 std::optional<TextEncoding> only) {
+    const QString& path = file.path;
     struct stat st {};
-    FileHandle fd = openForReading(path, st);
+    if (::fstat(file.fd.get(), &st) != 0) throwReadError(path, systemErrorText(errno));
     chunkSize = std::max<size_t>(chunkSize, 4);
     std::string buffer(chunkSize + 3, '\0');
+    // At offsets of its own: other readings of the same file may run at once.
+    off_t offset = 0;
     auto readSome = [&](char* at, size_t want) {
-        const ssize_t n = retryEintr([&] { return ::read(fd.get(), at, want); });
+        const ssize_t n = retryEintr([&] { return ::pread(file.fd.get(), at, want, offset); });
         if (n < 0) throwReadError(path, systemErrorText(errno));
+        offset += n;
         return size_t(n);
     };
 
     // First as UTF-8, straight into the sink, so the file is never held twice.
     DocumentShape shape;
-    shape.identity = FileIdentity::fromStat(st);
+    shape.identity = file.identity;
     LineBreakScan scan;
     size_t carry = 0;
     bool first = true;
@@ -130,7 +148,7 @@ DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t
     if (only == TextEncoding::Utf8) throwReadError(path, kChanged);
 
     // Not UTF-8: everything again, as Windows-1252.
-    if (::lseek(fd.get(), 0, SEEK_SET) != 0) throwReadError(path, systemErrorText(errno));
+    offset = 0;
     shape.format = DocumentFormat{TextEncoding::Windows1252, false};
     scan = LineBreakScan{};
     sink.begin(qint64(st.st_size) + qint64(st.st_size) / 4);

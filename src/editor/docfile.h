@@ -67,8 +67,23 @@ struct DocumentShape {
 // file is read in that encoding alone, for a second reading of a file whose
 // encoding is known: UTF-8 that turns out otherwise means the file changed,
 // and throws so.
+// A document file opened for reading, refused already when it is not a
+// regular file; readings through it read that file whatever happens to its
+// name meanwhile.
+struct OpenedDocumentFile {
+    QString path;
+    FileHandle fd;
+    FileIdentity identity; // as it was opened
+};
+// Throws TError naming the file as loadDocumentFile does.
+OpenedDocumentFile openDocumentFile(const QString& path);
+
 inline constexpr size_t kReadPiece = 256 << 10;
 DocumentShape streamDocumentFile(const QString& path, DocumentSink& sink, size_t chunkSize = kReadPiece,
+                                 std::optional<TextEncoding> only = std::nullopt);
+// The same from the start of a file opened before; several readings of one
+// opened file may run at once.
+DocumentShape streamDocumentFile(const OpenedDocumentFile& file, DocumentSink& sink, size_t chunkSize = kReadPiece,
                                  std::optional<TextEncoding> only = std::nullopt);
 
 // The bytes of a document's file, as a byte-order mark and a body.

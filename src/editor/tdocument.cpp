@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
-#include <QFileInfo>
 #include <QPointer>
 #include <QScopedValueRollback>
 #include <QTimer>
@@ -109,9 +108,9 @@ void TDocument::Load() {
     m_fileName = QDir::current().filePath(m_fileName);
     try {
         ts::offerSaveBackup(m_dialogParent, m_fileName);
-        const qint64 size = QFileInfo(m_fileName).size();
-        if (size > s_backgroundFrom) return loadInBackground(named, size);
-        shape = ts::streamDocumentFile(m_fileName, sink);
+        auto file = std::make_shared<const ts::OpenedDocumentFile>(ts::openDocumentFile(m_fileName));
+        if (file->identity.size > s_backgroundFrom) return loadInBackground(named, std::move(file));
+        shape = ts::streamDocumentFile(*file, sink);
     } catch (...) {
         // A file that cannot be read leaves the editor empty.
         m_editor.BeginLoad(0);
@@ -129,12 +128,14 @@ void TDocument::Load() {
     emit StatusChanged();
 }
 
-void TDocument::loadInBackground(const QString& named, qint64 size) {
-    const QString path = m_fileName;
+void TDocument::loadInBackground(const QString& named, std::shared_ptr<const ts::OpenedDocumentFile> file) {
+    // Both readings go through the one opened file: a file renamed, replaced
+    // or deleted meanwhile is still the file that was opened.
+    const qint64 size = file->identity.size;
     auto shape = std::make_shared<ts::DocumentShape>();
     auto read = [&](ts::TextEncoding encoding, qint64 sizeHint) {
-        m_editor.LoadInBackground(sizeHint, [path, shape, encoding](ts::DocumentSink& sink) {
-            *shape = ts::streamDocumentFile(path, sink, ts::kReadPiece, encoding);
+        m_editor.LoadInBackground(sizeHint, [file, shape, encoding](ts::DocumentSink& sink) {
+            *shape = ts::streamDocumentFile(*file, sink, ts::kReadPiece, encoding);
         });
     };
     // Most files are UTF-8: that reading starts while this one checks the
@@ -147,7 +148,7 @@ void TDocument::loadInBackground(const QString& named, qint64 size) {
             if (text.size() < ts::kReadPiece) text.append(utf8);
         }
     } first;
-    const ts::DocumentShape checked = ts::streamDocumentFile(path, first);
+    const ts::DocumentShape checked = ts::streamDocumentFile(*file, first);
     if (checked.format.encoding != ts::TextEncoding::Utf8) read(checked.format.encoding, size + size / 4);
     // Whole lines only, when there is a line break to end them.
     const size_t end = first.text.find_last_of("\r\n");

@@ -100,7 +100,7 @@ private:
     void journalWholeText();
     // The watcher saw the file change: asked now, or once the typing pauses.
     void diskFileChanged();
-    void loadInBackground(const QString& named, qint64 size);
+    void loadInBackground(const QString& named, std::shared_ptr<const ts::OpenedDocumentFile> file);
     // The editor took in the whole of a file read in the background.
     void loadedInBackground();
     // The file could not be read, now or in the background.

@@ -466,6 +466,13 @@ TEST_F(DocumentFiles, ALargeFileShowsItsFirstLinesAtOnceAndIsWholeForEveryUseOfT
     EXPECT_TRUE(editor.Modified());
     QTest::keyClick(&editor, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(ts::test::documentText(editor), utf8);
+    // The file as opened, whatever happens to its name meanwhile.
+    open(QStringLiteral("utf8.html"));
+    ASSERT_TRUE(QFile::rename(path(QStringLiteral("utf8.html")), path(QStringLiteral("moved.html"))));
+    write(QStringLiteral("utf8.html"), "another file");
+    ASSERT_TRUE(QFile::remove(path(QStringLiteral("moved.html"))));
+    EXPECT_EQ(ts::test::documentText(editor), utf8);
+    write(QStringLiteral("utf8.html"), utf8);
     // Saved while read: the whole file, as it was.
     for (const Case& c : cases) {
         const QString name = QString::fromLatin1(c.name);
