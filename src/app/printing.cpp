@@ -11,6 +11,9 @@ QString printJobTitle(const QString& fileName) {
 }
 
 void printDocument(THTML& doc, QsciPrinter& printer) {
+    // The printer reads the control itself: a large file still being read
+    // would print its first lines only.
+    doc.RichEdit()->FinishLoad();
     printer.setDocName(printJobTitle(doc.FileName()));
     printer.setFullPage(true);
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
